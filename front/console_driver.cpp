@@ -1,0 +1,72 @@
+#include "front/console_driver.h"
+
+#include <cstdint>
+
+#include "front/console.h"
+#include "front/exit_pause.h"
+#include "platform/console.h"
+#include "platform/process.h"
+#include "platform/sleep.h"
+#include "platform/thread.h"
+#include "progress/progress_display.h"
+#include "run/engine_binding.h"
+
+namespace {
+
+// Long enough for the operator to read the last message.
+constexpr uint32_t READ_PAUSE_MS = 1500;
+
+// Exit status when nothing was configured: no path, no worker, or an engine
+// that could not be bound.
+constexpr int32_t NOT_CONFIGURED = -1;
+
+const char STAR_LINE[] = "*************************************************************************\n";
+const char MAKER_LINE[] = "*                     Tarrowmede Instruments, Inc.                      *\n";
+const char PRODUCT_LINE[] = "*                         Quillon 3 (v2.0.0.0)                          *\n";
+const char WARNING_LINE_1[] = "*                 PLEASE DO NOT END THIS PROCESS WHILE                  *\n";
+const char WARNING_LINE_2[] = "*               SCANNER/IMAGER MAINTENANCE IS IN PROGRESS               *\n";
+
+void PrintBox(const char* first, const char* second) {
+  Print(STAR_LINE);
+  Print(first);
+  Print(second);
+  Print(STAR_LINE);
+  Print("\n");
+}
+
+[[noreturn]] void Finish(int argc, char** argv, int32_t status) {
+  SleepMs(READ_PAUSE_MS);
+  if (argc > 2) {
+    WaitBeforeExit(argv);
+  }
+  EndProcess(status);
+}
+
+}  // namespace
+
+void ConsoleMain(int argc, char** argv) {
+  PrepareConsole();
+  PrintBox(MAKER_LINE, PRODUCT_LINE);
+
+  // A start-up that passes no arguments at all is treated like one with the
+  // program name only.
+  if (argc < 2) {
+    Print("\nPlease enter the XML file name and path.");
+    SleepMs(READ_PAUSE_MS);
+    EndProcess(NOT_CONFIGURED);
+  }
+
+  PrintBox(WARNING_LINE_1, WARNING_LINE_2);
+  ShowProcessStatus();
+
+  ThreadHandle worker = StartThread(ConfigThread, argv[1]);
+  if (worker == nullptr) {
+    Print("Error: could not create the config thread.");
+    Finish(argc, argv, NOT_CONFIGURED);
+  }
+  AwaitThread(worker);
+  CloseThread(worker);
+
+  ReportReturnCode();
+  Finish(argc, argv, engineReached ? returnCode : NOT_CONFIGURED);
+}
