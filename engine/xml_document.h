@@ -1,0 +1,28 @@
+// The small in-memory form of an XML file that the stand-in engine works on,
+// filled by a well-kept XML reader of the platform.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <utility>
+#include <vector>
+
+struct XmlElement {
+  std::string name;
+  int line = 0;
+  std::vector<std::pair<std::string, std::string>> attributes;  // values in UTF-8
+  std::vector<XmlElement> children;                             // elements only
+};
+
+enum class XmlReadResult { Ok, CannotOpen, NotWellFormed };
+
+// Reads and parses the file at `path` (16-bit text). On NotWellFormed,
+// `errorLine` is the line the reader stopped at. No DTD, external entity or
+// network access is ever made.
+XmlReadResult ReadXmlFile(const char16_t* path, XmlElement* root, int* errorLine);
+
+// Files larger than this are refused as unreadable.
+constexpr size_t MAX_XML_BYTES = 16u << 20;
+
+// The attribute's value, or null when the element has none of that name.
+const std::string* FindAttribute(const XmlElement& element, const char* name);
