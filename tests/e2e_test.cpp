@@ -1,0 +1,254 @@
+// The built program against the stand-in engine: exact output and status.
+#include <gtest/gtest.h>
+
+#include "tests/case_name.h"
+#include "tests/e2e_harness.h"
+#include "tests/golden.h"
+
+namespace {
+
+using e2e::Configuration;
+using e2e::EngineBuild;
+using e2e::RunProgram;
+using e2e::Scenario;
+using golden::Bar;
+using golden::HEADER;
+
+const std::string SUCCESS = "Configuration completed successfully.";
+
+Scenario WithConfiguration(const std::string& simulate, const std::string& name = "setup.xml") {
+  Scenario setup;
+  setup.files[name] = Configuration(simulate);
+  return setup;
+}
+
+std::string Report(const std::string& message, int code) {
+  return "\n" + message + " Return Code = " + std::to_string(code) + "\n";
+}
+
+// Four attempts that fail alike: three reports with their retry lines, then
+// the final report.
+std::string RetriedThrice(const std::string& report) {
+  std::string out;
+  for (int retry = 1; retry <= 3; ++retry) {
+    out += report + "Re-try attempt #" + std::to_string(retry) + ".\n";
+  }
+  return out + report;
+}
+
+std::string Words(const std::string& word, int times) {
+  std::string words;
+  for (int i = 0; i < times; ++i) {
+    words += (i == 0 ? "" : " ") + word;
+  }
+  return words;
+}
+
+TEST(EndToEnd, ExampleConfiguresTheDevice) {
+  e2e::Result result = RunProgram(Scenario(), {e2e::ExamplesDirectory() + "/scanner.xml"});
+  EXPECT_EQ(result.out, HEADER + Bar(73) + Report(SUCCESS, 0));
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.err, "");
+}
+
+TEST(EndToEnd, WithoutPathAsksForOne) {
+  e2e::Result result = RunProgram(Scenario(), {});
+  EXPECT_EQ(result.out, golden::NO_PATH);
+  EXPECT_EQ(result.status, 255);
+  EXPECT_EQ(result.trace, "") << "the engine is never loaded";
+}
+
+TEST(EndToEnd, EngineReceivesThePathAndTheContractsArguments) {
+  e2e::Result result = RunProgram(WithConfiguration(" "), {"setup.xml"});
+  EXPECT_EQ(result.trace,
+            "ConfigFromXmlFile length=9 units= 0073 0065 0074 0075 0070 002e 0078 006d 006c reserved=0\n"
+            "result ok=1 code=0\n"
+            "GetReturnCodeMessage capacity=256 code=0\n");
+}
+
+TEST(EndToEnd, PathByteE9ReachesTheEngineAsUnitE9) {
+  std::string name = "caf\xE9.xml";
+  e2e::Result result = RunProgram(WithConfiguration(" ", name), {name});
+  EXPECT_EQ(result.out, HEADER + Bar(73) + Report(SUCCESS, 0));
+  EXPECT_NE(result.trace.find("length=8 units= 0063 0061 0066 00e9 002e"), std::string::npos) << result.trace;
+}
+
+TEST(EndToEnd, LongPathsReachTheEngineWhole) {
+  for (size_t length : {255u, 600u}) {
+    // Directories of 99 characters keep every name within the file system's limit.
+    std::string path;
+    while (path.size() + 100 + 8 < length) {
+      path += std::string(99, 'd') + "/";
+    }
+    path += std::string(length - path.size() - 4, 'f') + ".xml";
+    ASSERT_EQ(path.size(), length);
+    e2e::Result result = RunProgram(WithConfiguration(" ", path), {path});
+    EXPECT_EQ(result.out, HEADER + Bar(73) + Report(SUCCESS, 0)) << length;
+    EXPECT_NE(result.trace.find("ConfigFromXmlFile length=" + std::to_string(length) + " "),
+              std::string::npos);
+  }
+}
+
+struct BrokenEngine {
+  const char* name;
+  friend void PrintTo(const BrokenEngine& tested, std::ostream* out) { *out << tested.name; }
+  EngineBuild build;
+};
+
+class EngineNotBound : public ::testing::TestWithParam<BrokenEngine> {};
+
+// The console says what happened; the status says that nothing was configured.
+TEST_P(EngineNotBound, ShowsTheLoadFailureAndExitsWithFailure) {
+  Scenario setup = WithConfiguration(" ");
+  setup.engine = GetParam().build;
+  e2e::Result result = RunProgram(setup, {"setup.xml"});
+  EXPECT_EQ(result.out, HEADER + golden::LOAD_FAILURE + "\n Return Code = 0\n");
+  EXPECT_EQ(result.status, 255);
+  EXPECT_EQ(result.trace.find("ConfigFromXmlFile"), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(Builds, EngineNotBound,
+                         ::testing::Values(BrokenEngine{"Missing", EngineBuild::None},
+                                           BrokenEngine{"WithoutGetReturnCodeMessage",
+                                                        EngineBuild::NoMessage},
+                                           BrokenEngine{"WithoutConfigFromXmlFile", EngineBuild::NoConfig}),
+                         CaseName());
+
+TEST(EndToEnd, LibraryInTheCurrentDirectoryIsNeverLoaded) {
+  Scenario setup = WithConfiguration(" ");
+  setup.engineInWorkingDirectoryOnly = true;
+  e2e::Result result = RunProgram(setup, {"setup.xml"});
+  EXPECT_EQ(result.out, HEADER + golden::LOAD_FAILURE + "\n Return Code = 0\n");
+  EXPECT_EQ(result.status, 255);
+}
+
+struct ExitCase {
+  int code;
+  int status;
+  friend void PrintTo(const ExitCase& tested, std::ostream* out) {
+    *out << tested.code << " exits " << tested.status;
+  }
+};
+
+class ExitStatus : public ::testing::TestWithParam<ExitCase> {};
+
+TEST_P(ExitStatus, MapsTheCodeToEightBitsWithoutReadingAsSuccess) {
+  const ExitCase& exit = GetParam();
+  std::string code = std::to_string(exit.code);
+  e2e::Result result =
+      RunProgram(WithConfiguration("<attempt result=\"success\" code=\"" + code + "\"/>"), {"setup.xml"});
+  EXPECT_EQ(result.status, exit.status) << exit.code;
+  EXPECT_NE(result.out.find(" Return Code = " + code + "\n"), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(Codes, ExitStatus,
+                         ::testing::Values(ExitCase{0, 0}, ExitCase{99, 99}, ExitCase{255, 255},
+                                           ExitCase{316, 60}, ExitCase{-1, 255}, ExitCase{-5, 251},
+                                           ExitCase{256, 255}, ExitCase{257, 1}, ExitCase{-256, 255}));
+
+struct MessageCase {
+  const char* name;
+  friend void PrintTo(const MessageCase& tested, std::ostream* out) { *out << tested.name; }
+  std::string override;  // attributes of <message code="200" .../>
+  std::string printed;
+};
+
+class EngineMessage : public ::testing::TestWithParam<MessageCase> {};
+
+TEST_P(EngineMessage, IsPrintedLiterally) {
+  const MessageCase& message = GetParam();
+  e2e::Result result = RunProgram(WithConfiguration("<attempt result=\"failure\" code=\"302\"/>\n"
+                                                    "<message code=\"302\" " +
+                                                    message.override + "/>"),
+                                  {"setup.xml"});
+  EXPECT_EQ(result.out, HEADER + Bar(73) + Report(message.printed, 302));
+  EXPECT_EQ(result.status, 302 & 0xFF);
+}
+
+INSTANTIATE_TEST_SUITE_P(Messages, EngineMessage,
+                         ::testing::Values(MessageCase{"Empty", "text=\"\"", ""},
+                                           MessageCase{"Percent", "text=\"100% %d %s %n\"", "100% %d %s %n"},
+                                           MessageCase{"HighBytes", "text=\"Ger&#xE4;t &#xFC;berlastet\"",
+                                                       "Ger\xE4t \xFC"
+                                                       "berlastet"},
+                                           MessageCase{"WiderUnits", "text=\"&#x263A; &#x1F600; &#x20AC;\"",
+                                                       "? ?? ?"},
+                                           MessageCase{"Unterminated", "fill=\"Z\"", std::string(256, 'Z')}),
+                         CaseName());
+
+struct BarCase {
+  const char* name;
+  friend void PrintTo(const BarCase& tested, std::ostream* out) { *out << tested.name; }
+  std::string progress;
+  std::string bar;
+};
+
+class StarBar : public ::testing::TestWithParam<BarCase> {};
+
+TEST_P(StarBar, FollowsTheEnginesProgressCalls) {
+  const BarCase& bar = GetParam();
+  e2e::Result result = RunProgram(WithConfiguration(bar.progress), {"setup.xml"});
+  EXPECT_EQ(result.out, HEADER + bar.bar + Report(SUCCESS, 0));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sequences, StarBar,
+    ::testing::Values(
+        BarCase{"EvenSteps", "<progress total=\"730\" from=\"10\" to=\"730\" step=\"10\"/>", Bar(73)},
+        BarCase{"SingleCompletion", "<progress total=\"730\" values=\"730\"/>", Bar(1)},
+        BarCase{"SmallTotal", "<progress total=\"50\" values=\"0\"/>", Bar(1)},
+        BarCase{"UnevenTotal", "<progress total=\"100\" from=\"1\" to=\"100\"/>", Bar(100)},
+        BarCase{"BelowFirstThreshold", "<progress total=\"730\" values=\"5\"/>", ""},
+        BarCase{"ClosedThenNewLine",
+                "<progress total=\"73\" from=\"1\" to=\"73\"/><progress total=\"-1\" values=\"-1 5\"/>",
+                Bar(73) + "\n*"},
+        BarCase{"HugeTotal", "<progress total=\"2147483647\" values=\"" + Words("2147483647", 75) + "\"/>",
+                Bar(73) + "\n*"}),
+    CaseName());
+
+TEST(EndToEnd, EngineErrorsAreRetriedWithTheirMessages) {
+  Scenario setup;
+  setup.files["broken.xml"] = "<configuration>\n  <setting name=\"aimer\" value=\"on\">\n</configuration>\n";
+  e2e::Result result = RunProgram(setup, {"broken.xml"});
+  EXPECT_EQ(result.out, HEADER + RetriedThrice(Report("The XML file is not well-formed (line 3).", 202)));
+  EXPECT_EQ(result.status, 202);
+}
+
+TEST(EndToEnd, FileThatCannotBeOpenedIsNamed) {
+  Scenario setup;
+  e2e::Result result = RunProgram(setup, {"missing.xml", "0"});
+  EXPECT_EQ(result.out, HEADER + RetriedThrice(Report("Could not open the XML file \"missing.xml\".", 201)));
+  EXPECT_EQ(result.status, 201);
+}
+
+TEST(EndToEnd, RetriesUntilTheDeviceAnswers) {
+  e2e::Result result = RunProgram(WithConfiguration("<attempt result=\"failure\" code=\"200\" repeat=\"2\"/>"
+                                                    "<progress total=\"730\" values=\"10 20\"/>"),
+                                  {"setup.xml"});
+  std::string failed = Report("Unknown return code.", 200);
+  EXPECT_EQ(result.out, HEADER + "**" + failed + "Re-try attempt #1.\n" + "\n**" + failed +
+                            "Re-try attempt #2.\n" + "\n**" + Report(SUCCESS, 0));
+  EXPECT_EQ(result.status, 0);
+}
+
+TEST(EndToEnd, TerminalCodeEndsTheRetries) {
+  e2e::Result result = RunProgram(WithConfiguration("<attempt result=\"failure\" code=\"200\"/>"
+                                                    "<attempt result=\"failure\" code=\"315\"/>"
+                                                    "<progress total=\"730\" values=\"730\"/>"),
+                                  {"setup.xml"});
+  EXPECT_EQ(result.out, HEADER + "*" + Report("Unknown return code.", 200) + "Re-try attempt #1.\n\n*" +
+                            Report("The scanner/imager is in use by another program.", 315));
+  EXPECT_EQ(result.status, 315 & 0xFF);
+}
+
+TEST(EndToEnd, OutputNobodyReadsDoesNotStopTheConfiguration) {
+  for (e2e::Output output : {e2e::Output::ClosedPipe, e2e::Output::Full}) {
+    Scenario setup = WithConfiguration("<attempt result=\"success\" code=\"42\"/>");
+    setup.output = output;
+    e2e::Result result = RunProgram(setup, {"setup.xml"});
+    EXPECT_EQ(result.status, 42);
+    EXPECT_NE(result.trace.find("result ok=1 code=42"), std::string::npos);
+  }
+}
+
+}  // namespace

@@ -1,0 +1,57 @@
+// A recording stand-in for the platform layer and the engine library.
+//
+// Everything the program does through the platform lands in one transcript:
+// output bytes as they are, and every other event as a {marker}. The program
+// runs its real worker thread; ending the process throws ProcessEnded so the
+// test can read the transcript and the status.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace fake {
+
+struct ProcessEnded {
+  int32_t status;
+};
+
+// One call of the fake engine's ConfigFromXmlFile.
+struct Attempt {
+  bool ok = true;
+  int32_t code = 0;
+  std::vector<std::pair<int32_t, int32_t>> progress;  // total, current
+};
+
+struct Engine {
+  bool present = true;                         // the library loads
+  bool exportsConfig = true;                   // ConfigFromXmlFile is exported
+  bool exportsMessage = true;                  // GetReturnCodeMessage is exported
+  std::vector<Attempt> attempts;               // one per call; past the end: success, code 0
+  std::map<int32_t, std::u16string> messages;  // default: "Message <code>."
+  bool unterminatedMessage = false;            // fill all units, no zero
+};
+
+extern Engine engine;
+extern bool threadStartFails;
+extern std::string transcript;
+// Paths the fake engine received, as 16-bit text.
+extern std::vector<std::u16string> receivedPaths;
+// Capacities GetReturnCodeMessage received.
+extern std::vector<int32_t> receivedCapacities;
+
+struct Run {
+  std::string transcript;
+  int32_t status;
+};
+
+// Resets the program's process-wide state and the fakes' records, keeping
+// `engine` as the test set it, then runs ConsoleMain with the arguments.
+Run RunProgram(std::vector<std::string> arguments);
+
+// Resets the program's process-wide state as at process start.
+void ResetProgramState();
+
+}  // namespace fake
