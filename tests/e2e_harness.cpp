@@ -1,11 +1,16 @@
 #include "tests/e2e_harness.h"
 
 #include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
 #include <spawn.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -17,6 +22,17 @@
 extern char** environ;
 
 namespace e2e {
+
+// A directory laid out for one run: the program, the engine build, the
+// files, and the command line and environment to start it with.
+struct Prepared {
+  std::string top;        // removed after the run
+  std::string directory;  // the working directory
+  std::vector<std::string> command;
+  std::vector<std::string> environment;
+  std::vector<char*> argv;
+  std::vector<char*> envp;
+};
 
 namespace {
 
@@ -94,61 +110,81 @@ std::string Configuration(const std::string& simulate) {
   return xml + "</configuration>\n";
 }
 
-Result RunProgram(const Scenario& setup, const std::vector<std::string>& arguments) {
+namespace {
+
+std::vector<char*> Pointers(std::vector<std::string>& words) {
+  std::vector<char*> pointers;
+  for (std::string& word : words) {
+    pointers.push_back(&word[0]);
+  }
+  pointers.push_back(nullptr);
+  return pointers;
+}
+
+void Prepare(const Scenario& setup, const std::vector<std::string>& arguments, Prepared* run) {
   std::string exe = Configured("QUILLON_EXE", QUILLON_EXE);
   std::string runner = Configured("QUILLON_RUNNER", "");
-  std::string top = MakeDirectory();
-  std::string directory = top;
-  std::string program = top + "/" + BaseName(exe);
+  run->top = MakeDirectory();
+  run->directory = run->top;
+  std::string program = run->top + "/" + BaseName(exe);
   if (setup.engineInWorkingDirectoryOnly) {
-    program = top + "/bin/" + BaseName(exe);
-    directory = top + "/work";
+    program = run->top + "/bin/" + BaseName(exe);
+    run->directory = run->top + "/work";
   }
   CopyFile(exe, program);
+  const std::string engine = run->directory + "/Quennix.dll";
   switch (setup.engine) {
     case EngineBuild::Full:
-      CopyFile(Configured("QUILLON_ENGINE", QUILLON_ENGINE), directory + "/Quennix.dll");
+      CopyFile(Configured("QUILLON_ENGINE", QUILLON_ENGINE), engine);
       break;
     case EngineBuild::NoMessage:
-      CopyFile(Configured("QUILLON_ENGINE_NO_MESSAGE", QUILLON_ENGINE_NO_MESSAGE),
-               directory + "/Quennix.dll");
+      CopyFile(Configured("QUILLON_ENGINE_NO_MESSAGE", QUILLON_ENGINE_NO_MESSAGE), engine);
       break;
     case EngineBuild::NoConfig:
-      CopyFile(Configured("QUILLON_ENGINE_NO_CONFIG", QUILLON_ENGINE_NO_CONFIG), directory + "/Quennix.dll");
+      CopyFile(Configured("QUILLON_ENGINE_NO_CONFIG", QUILLON_ENGINE_NO_CONFIG), engine);
       break;
     case EngineBuild::None:
       break;
   }
   for (const auto& file : setup.files) {
-    WriteFile(directory + "/" + file.first, file.second);
+    WriteFile(run->directory + "/" + file.first, file.second);
   }
-  std::string tracePath = directory + "/trace.txt";
-  std::string errPath = directory + "/stderr.txt";
 
-  std::vector<std::string> command;
   if (!runner.empty()) {
-    command.push_back(runner);
+    run->command.push_back(runner);
   }
-  command.push_back(program);
-  command.insert(command.end(), arguments.begin(), arguments.end());
-  std::vector<char*> argv;
-  for (std::string& word : command) {
-    argv.push_back(&word[0]);
-  }
-  argv.push_back(nullptr);
-
-  std::vector<std::string> environment;
+  run->command.push_back(program);
+  run->command.insert(run->command.end(), arguments.begin(), arguments.end());
   for (char** variable = environ; *variable != nullptr; ++variable) {
     if (std::strncmp(*variable, "QUENNIX_TRACE=", 14) != 0) {
-      environment.emplace_back(*variable);
+      run->environment.emplace_back(*variable);
     }
   }
-  environment.push_back("QUENNIX_TRACE=" + tracePath);
-  std::vector<char*> envp;
-  for (std::string& variable : environment) {
-    envp.push_back(&variable[0]);
+  run->environment.push_back("QUENNIX_TRACE=" + run->directory + "/trace.txt");
+  run->argv = Pointers(run->command);
+  run->envp = Pointers(run->environment);
+}
+
+void Finish(const Prepared& run, Result* result) {
+  result->err = ReadFile(run.directory + "/stderr.txt");
+  result->trace = ReadFile(run.directory + "/trace.txt");
+  if (std::getenv("QUILLON_KEEP_E2E") == nullptr) {
+    std::error_code ignored;
+    std::filesystem::remove_all(run.top, ignored);
   }
-  envp.push_back(nullptr);
+}
+
+int StatusOf(int waitStatus) {
+  return WIFEXITED(waitStatus) ? WEXITSTATUS(waitStatus) : 128 + WTERMSIG(waitStatus);
+}
+
+}  // namespace
+
+Result RunProgram(const Scenario& setup, const std::vector<std::string>& arguments) {
+  Prepared run;
+  Prepare(setup, arguments, &run);
+  std::string errPath = run.directory + "/stderr.txt";
+  char** argv = run.argv.data();
 
   int pipeFds[2];
   if (pipe(pipeFds) != 0) {
@@ -165,7 +201,7 @@ Result RunProgram(const Scenario& setup, const std::vector<std::string>& argumen
   posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   posix_spawn_file_actions_addclose(&actions, pipeFds[0]);
   posix_spawn_file_actions_addclose(&actions, pipeFds[1]);
-  posix_spawn_file_actions_addchdir_np(&actions, directory.c_str());
+  posix_spawn_file_actions_addchdir_np(&actions, run.directory.c_str());
 
   // A new session: the program has no controlling terminal, as in a
   // scheduled job, so no exit pause can wait for a key.
@@ -174,13 +210,13 @@ Result RunProgram(const Scenario& setup, const std::vector<std::string>& argumen
   posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);
 
   pid_t child = 0;
-  int spawned = posix_spawn(&child, argv[0], &actions, &attributes, argv.data(), envp.data());
+  int spawned = posix_spawn(&child, argv[0], &actions, &attributes, argv, run.envp.data());
   posix_spawn_file_actions_destroy(&actions);
   posix_spawnattr_destroy(&attributes);
   close(pipeFds[1]);
   if (spawned != 0) {
     close(pipeFds[0]);
-    throw std::runtime_error("cannot start " + command[0]);
+    throw std::runtime_error("cannot start " + run.command[0]);
   }
 
   Result result;
@@ -193,15 +229,127 @@ Result RunProgram(const Scenario& setup, const std::vector<std::string>& argumen
   int status = 0;
   while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
   }
-  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  result.err = ReadFile(errPath);
-  result.trace = ReadFile(tracePath);
-
-  if (std::getenv("QUILLON_KEEP_E2E") == nullptr) {
-    std::error_code ignored;
-    std::filesystem::remove_all(top, ignored);
-  }
+  result.status = StatusOf(status);
+  Finish(run, &result);
   return result;
+}
+
+TerminalProgram::TerminalProgram(const Scenario& setup, const std::vector<std::string>& arguments,
+                                 bool stdinFromDevNull)
+    : run_(new Prepared) {
+  Prepare(setup, arguments, run_.get());
+  if (openpty(&master_, &slave_, nullptr, nullptr, nullptr) != 0) {
+    throw std::runtime_error("openpty failed");
+  }
+  tcgetattr(slave_, &before_);
+  std::string errPath = run_->directory + "/stderr.txt";
+  child_ = fork();
+  if (child_ < 0) {
+    throw std::runtime_error("fork failed");
+  }
+  if (child_ == 0) {
+    // A session of its own with the pseudo-terminal as controlling terminal.
+    setsid();
+    ioctl(slave_, TIOCSCTTY, 0);
+    int input = stdinFromDevNull ? open("/dev/null", O_RDONLY) : slave_;
+    dup2(input, 0);
+    dup2(slave_, 1);
+    dup2(slave_, 2);
+    close(master_);
+    if (chdir(run_->directory.c_str()) != 0) {
+      _exit(126);
+    }
+    execve(run_->argv[0], run_->argv.data(), run_->envp.data());
+    _exit(127);
+  }
+}
+
+TerminalProgram::~TerminalProgram() {
+  if (Running()) {
+    kill(child_, SIGKILL);
+    WaitForExit(5000);
+  }
+  close(master_);
+  close(slave_);
+  Result ignored;
+  Finish(*run_, &ignored);
+}
+
+void TerminalProgram::ReadAvailable(int timeoutMs) {
+  pollfd waiting = {master_, POLLIN, 0};
+  if (poll(&waiting, 1, timeoutMs) > 0 && (waiting.revents & POLLIN) != 0) {
+    char chunk[4096];
+    ssize_t got = read(master_, chunk, sizeof chunk);
+    if (got > 0) {
+      output.append(chunk, static_cast<size_t>(got));
+    }
+  }
+}
+
+bool TerminalProgram::WaitForOutput(const std::string& text, int timeoutMs) {
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  while (output.find(text) == std::string::npos) {
+    if (std::chrono::steady_clock::now() > deadline) {
+      return false;
+    }
+    ReadAvailable(20);
+  }
+  return true;
+}
+
+bool TerminalProgram::Running() {
+  if (status_ >= 0) {
+    return false;
+  }
+  int waitStatus = 0;
+  if (waitpid(child_, &waitStatus, WNOHANG) == child_) {
+    status_ = StatusOf(waitStatus);
+    return false;
+  }
+  return true;
+}
+
+void TerminalProgram::Type(const std::string& bytes) {
+  if (write(master_, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size())) {
+    throw std::runtime_error("cannot type on the terminal");
+  }
+}
+
+void TerminalProgram::Signal(int signalNumber) { kill(child_, signalNumber); }
+
+int TerminalProgram::WaitForExit(int timeoutMs) {
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  while (Running()) {
+    if (std::chrono::steady_clock::now() > deadline) {
+      return -1;
+    }
+    ReadAvailable(20);
+  }
+  ReadAvailable(0);
+  return status_;
+}
+
+termios TerminalProgram::Settings() const {
+  termios now{};
+  tcgetattr(slave_, &now);
+  return now;
+}
+
+std::string TerminalProgram::UnreadInput() {
+  // Whatever waits in the input queue becomes readable once line editing is
+  // off; read it without blocking.
+  termios raw = Settings();
+  raw.c_lflag &= static_cast<tcflag_t>(~(ICANON | ECHO));
+  raw.c_cc[VMIN] = 0;
+  raw.c_cc[VTIME] = 0;
+  tcsetattr(slave_, TCSANOW, &raw);
+  std::string unread;
+  char chunk[256];
+  ssize_t got;
+  while ((got = read(slave_, chunk, sizeof chunk)) > 0) {
+    unread.append(chunk, static_cast<size_t>(got));
+  }
+  return unread;
 }
 
 }  // namespace e2e

@@ -2,7 +2,11 @@
 // the stand-in engine, and captures what it prints and how it ends.
 #pragma once
 
+#include <sys/types.h>
+#include <termios.h>
+
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -30,6 +34,41 @@ struct Result {
 
 // Runs the program with these arguments after the program name.
 Result RunProgram(const Scenario& setup, const std::vector<std::string>& arguments);
+
+struct Prepared;
+
+// The program on a pseudo-terminal of the test's own, which is its
+// controlling terminal; standard output and error go to the terminal too.
+class TerminalProgram {
+ public:
+  TerminalProgram(const Scenario& setup, const std::vector<std::string>& arguments, bool stdinFromDevNull);
+  ~TerminalProgram();
+
+  // Reads the terminal until `text` has appeared; false after `timeoutMs`.
+  bool WaitForOutput(const std::string& text, int timeoutMs);
+  bool Running();
+  void Type(const std::string& bytes);
+  void Signal(int signalNumber);
+  // The exit status (128 + signal when killed), or -1 after `timeoutMs`.
+  int WaitForExit(int timeoutMs);
+  // The terminal's settings now, and as they were before the program started.
+  termios Settings() const;
+  const termios& SettingsBefore() const { return before_; }
+  // Input typed on the terminal that nobody has read.
+  std::string UnreadInput();
+
+  std::string output;  // everything the terminal has shown
+
+ private:
+  void ReadAvailable(int timeoutMs);
+
+  std::unique_ptr<Prepared> run_;
+  pid_t child_ = -1;
+  int master_ = -1;
+  int slave_ = -1;
+  termios before_{};
+  int status_ = -1;
+};
 
 // A configuration for the stand-in engine: its settings, and the fault
 // injection inside <simulate pace-ms="0"> when `simulate` is not empty.
