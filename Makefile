@@ -21,7 +21,8 @@ build: deps
 demo: build
 	./build/quillon-config examples/scanner.xml
 
-check-%: deps
+# A static pattern rule: make skips implicit rules for phony targets.
+check-default check-asan check-tsan: check-%: deps
 	cmake --preset $* $(CONFIGURE_FLAGS)
 	cmake --build --preset $* -j $(JOBS)
 	ctest --preset $* -j $(TEST_JOBS)
