@@ -1,5 +1,6 @@
 # Thin wrapper over CMake. `make demo` runs the program on the bundled
-# example; `make check` builds and runs every test, sanitizer builds included.
+# example; `make check` builds and runs every test: the optimised build, the
+# sanitizer builds, and the Windows build under Wine.
 JOBS ?= $(shell nproc)
 # Tests mostly wait on the program's fixed pauses, so run many at once.
 TEST_JOBS ?= 12
@@ -7,22 +8,33 @@ ifeq ($(CI),true)
 CONFIGURE_FLAGS += -DQUILLON_WERROR=ON
 endif
 
-.PHONY: all build demo check check-default check-asan check-tsan deps clean
+.PHONY: all build demo windows check check-default check-asan check-tsan clean
 
 all: build
 
-deps:
+build:
 	scripts/install-deps
-
-build: deps
 	cmake --preset default $(CONFIGURE_FLAGS)
 	cmake --build --preset default -j $(JOBS)
 
 demo: build
 	./build/quillon-config examples/scanner.xml
 
+windows:
+	scripts/install-deps windows
+	cmake --preset windows $(CONFIGURE_FLAGS)
+	cmake --build --preset windows -j $(JOBS)
+
+# The optimised build also runs the end-to-end tests against the Windows
+# build under Wine.
+check-default: windows
+	cmake --preset default $(CONFIGURE_FLAGS) -DQUILLON_WINDOWS_TESTS=ON
+	cmake --build --preset default -j $(JOBS)
+	ctest --preset default -j $(TEST_JOBS)
+
 # A static pattern rule: make skips implicit rules for phony targets.
-check-default check-asan check-tsan: check-%: deps
+check-asan check-tsan: check-%:
+	scripts/install-deps
 	cmake --preset $* $(CONFIGURE_FLAGS)
 	cmake --build --preset $* -j $(JOBS)
 	ctest --preset $* -j $(TEST_JOBS)

@@ -23,17 +23,6 @@ extern char** environ;
 
 namespace e2e {
 
-// A directory laid out for one run: the program, the engine build, the
-// files, and the command line and environment to start it with.
-struct Prepared {
-  std::string top;        // removed after the run
-  std::string directory;  // the working directory
-  std::vector<std::string> command;
-  std::vector<std::string> environment;
-  std::vector<char*> argv;
-  std::vector<char*> envp;
-};
-
 namespace {
 
 // The programs under test. The build names them; the environment may point
@@ -121,9 +110,17 @@ std::vector<char*> Pointers(std::vector<std::string>& words) {
   return pointers;
 }
 
-void Prepare(const Scenario& setup, const std::vector<std::string>& arguments, Prepared* run) {
+}  // namespace
+
+std::unique_ptr<Prepared> PrepareRun(const Scenario& setup, const std::vector<std::string>& arguments) {
+  std::unique_ptr<Prepared> run(new Prepared);
   std::string exe = Configured("QUILLON_EXE", QUILLON_EXE);
   std::string runner = Configured("QUILLON_RUNNER", "");
+  if (TargetIsWindows() && (runner.empty() || exe.size() < 4 || exe.substr(exe.size() - 4) != ".exe")) {
+    // Guards against a test set-up that lost part of its environment and
+    // would quietly test the Linux build against Windows expectations.
+    throw std::runtime_error("QUILLON_TARGET=windows needs QUILLON_RUNNER and a QUILLON_EXE that is an .exe");
+  }
   run->top = MakeDirectory();
   run->directory = run->top;
   std::string program = run->top + "/" + BaseName(exe);
@@ -163,15 +160,32 @@ void Prepare(const Scenario& setup, const std::vector<std::string>& arguments, P
   run->environment.push_back("QUENNIX_TRACE=" + run->directory + "/trace.txt");
   run->argv = Pointers(run->command);
   run->envp = Pointers(run->environment);
+  return run;
 }
 
-void Finish(const Prepared& run, Result* result) {
-  result->err = ReadFile(run.directory + "/stderr.txt");
-  result->trace = ReadFile(run.directory + "/trace.txt");
+void CleanUpRun(const Prepared& run) {
   if (std::getenv("QUILLON_KEEP_E2E") == nullptr) {
     std::error_code ignored;
     std::filesystem::remove_all(run.top, ignored);
   }
+}
+
+bool TargetIsWindows() { return Configured("QUILLON_TARGET", "") == "windows"; }
+
+int ExpectedStatus(int code) {
+  int low = static_cast<int>(static_cast<unsigned>(code) & 0xFFu);
+  if (code != 0 && low == 0) {
+    return TargetIsWindows() ? 1 : 255;
+  }
+  return low;
+}
+
+namespace {
+
+void Finish(const Prepared& run, Result* result) {
+  result->err = ReadFile(run.directory + "/stderr.txt");
+  result->trace = ReadFile(run.directory + "/trace.txt");
+  CleanUpRun(run);
 }
 
 int StatusOf(int waitStatus) {
@@ -181,8 +195,8 @@ int StatusOf(int waitStatus) {
 }  // namespace
 
 Result RunProgram(const Scenario& setup, const std::vector<std::string>& arguments) {
-  Prepared run;
-  Prepare(setup, arguments, &run);
+  std::unique_ptr<Prepared> prepared = PrepareRun(setup, arguments);
+  Prepared& run = *prepared;
   std::string errPath = run.directory + "/stderr.txt";
   char** argv = run.argv.data();
 
@@ -236,8 +250,7 @@ Result RunProgram(const Scenario& setup, const std::vector<std::string>& argumen
 
 TerminalProgram::TerminalProgram(const Scenario& setup, const std::vector<std::string>& arguments,
                                  bool stdinFromDevNull)
-    : run_(new Prepared) {
-  Prepare(setup, arguments, run_.get());
+    : run_(PrepareRun(setup, arguments)) {
   if (openpty(&master_, &slave_, nullptr, nullptr, nullptr) != 0) {
     throw std::runtime_error("openpty failed");
   }
@@ -271,8 +284,7 @@ TerminalProgram::~TerminalProgram() {
   }
   close(master_);
   close(slave_);
-  Result ignored;
-  Finish(*run_, &ignored);
+  CleanUpRun(*run_);
 }
 
 void TerminalProgram::ReadAvailable(int timeoutMs) {

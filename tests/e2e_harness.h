@@ -35,7 +35,29 @@ struct Result {
 // Runs the program with these arguments after the program name.
 Result RunProgram(const Scenario& setup, const std::vector<std::string>& arguments);
 
-struct Prepared;
+// A directory laid out for one run: the program, the engine build, the
+// files, and the command line and environment to start it with.
+struct Prepared {
+  std::string top;        // removed after the run
+  std::string directory;  // the working directory
+  std::vector<std::string> command;
+  std::vector<std::string> environment;
+  std::vector<char*> argv;
+  std::vector<char*> envp;
+};
+
+std::unique_ptr<Prepared> PrepareRun(const Scenario& setup, const std::vector<std::string>& arguments);
+
+// Removes the run's directory, unless QUILLON_KEEP_E2E is set.
+void CleanUpRun(const Prepared& run);
+
+// True when the program under test is the Windows build (QUILLON_TARGET=windows).
+bool TargetIsWindows();
+
+// The status a Linux parent sees for an engine code: 8 bits, and a non-zero
+// code whose low 8 bits are 0 reads as 255 on Linux (the program's own
+// mapping) and as 1 under Wine (Wine's).
+int ExpectedStatus(int code);
 
 // The program on a pseudo-terminal of the test's own, which is its
 // controlling terminal; standard output and error go to the terminal too.

@@ -83,7 +83,8 @@ INSTANTIATE_TEST_SUITE_P(
                       ReportCase{"HighBytes", u"Fehler: \u00FCber \u00E9", false,
                                  "Fehler: \xFC"
                                  "ber \xE9"},
-                      ReportCase{"WiderUnitsAsQuestionMarks", u"\u263A ok \u20AC", false, "? ok ?"},
+                      ReportCase{"WiderUnitsAsQuestionMarks", u"\u263A ok \u20AC \U0001F600", false,
+                                 "? ok ? ??"},
                       // 256 units, no zero: exactly the buffer is printed, nothing past it.
                       ReportCase{"UnterminatedEndsAtTheBuffer", u"AB", true, Repeated("AB", 128)}),
     CaseName());

@@ -5,7 +5,6 @@
 #include <cstring>
 
 #include "tests/e2e_harness.h"
-#include "tests/golden.h"
 
 namespace {
 
@@ -88,15 +87,6 @@ TEST(KeyPressModes, ModeOneWaitsForAKeyOnlyAfterAnError) {
   ASSERT_TRUE(error.WaitForOutput(PROMPT_SHOWN, 20000));
   error.Type("k");
   EXPECT_EQ(error.WaitForExit(5000), 100);
-}
-
-TEST(KeyPressWithoutTerminal, PromptIsShownAndTheProgramEndsAtOnce) {
-  // The end-to-end runs have no controlling terminal at all.
-  e2e::Result result = e2e::RunProgram(Succeeding(7), {"setup.xml", "2"});
-  std::string end = " Return Code = 7\n" + golden::PROMPT;
-  ASSERT_GE(result.out.size(), end.size());
-  EXPECT_EQ(result.out.substr(result.out.size() - end.size()), end);
-  EXPECT_EQ(result.status, 7);
 }
 
 }  // namespace
