@@ -9,7 +9,6 @@
 
 struct XmlElement {
   std::string name;
-  int line = 0;
   std::vector<std::pair<std::string, std::string>> attributes;  // values in UTF-8
   std::vector<XmlElement> children;                             // elements only
 };

@@ -46,9 +46,6 @@ HRESULT ReadDocument(IXmlReader* reader, XmlElement* root) {
       }
       haveRoot = true;
       element->name = LocalName(reader);
-      UINT line = 0;
-      reader->GetLineNumber(&line);
-      element->line = static_cast<int>(line);
       bool empty = reader->IsEmptyElement() != FALSE;
       for (HRESULT attribute = reader->MoveToFirstAttribute(); attribute == S_OK;
            attribute = reader->MoveToNextAttribute()) {
