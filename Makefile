@@ -8,7 +8,7 @@ ifeq ($(CI),true)
 CONFIGURE_FLAGS += -DQUILLON_WERROR=ON
 endif
 
-.PHONY: all build demo windows check check-default check-asan check-tsan clean
+.PHONY: all build demo windows check check-default check-asan check-tsan bench package lint clean
 
 all: build
 
@@ -40,6 +40,18 @@ check-asan check-tsan: check-%:
 	ctest --preset $* -j $(TEST_JOBS)
 
 check: check-default check-asan check-tsan
+
+# Figures beside their floors; see the README for what was measured where.
+bench:
+	scripts/install-deps bench
+	cmake --preset default $(CONFIGURE_FLAGS) -DQUILLON_BENCH=ON
+	cmake --build --preset default -j $(JOBS) --target quillon_bench
+	./build/quillon_bench --benchmark_min_time=0.5 --benchmark_color=false
+
+# A .tar.gz of the Linux build and a .zip of the Windows build.
+package: build windows
+	cd build && cpack
+	cd build-windows && cpack
 
 clean:
 	rm -rf build build-asan build-tsan build-windows
