@@ -41,6 +41,14 @@ check-asan check-tsan: check-%:
 
 check: check-default check-asan check-tsan
 
+# Formatting of every source file, and clang-tidy over the program's own code.
+PROGRAM_SOURCES = $(wildcard front/*.cpp run/*.cpp progress/*.cpp platform/*_posix.cpp)
+lint:
+	scripts/install-deps lint
+	cmake --preset default $(CONFIGURE_FLAGS)
+	clang-format --dry-run --Werror $$(git ls-files '*.cpp' '*.h')
+	clang-tidy -p build --quiet $(PROGRAM_SOURCES)
+
 # Figures beside their floors; see the README for what was measured where.
 bench:
 	scripts/install-deps bench

@@ -1,8 +1,7 @@
 // XML reading with pugixml: small, no DTD processing and no external
 // entities at all, so nothing outside the file is ever read.
-#include <pugixml.hpp>
-
 #include <cstdio>
+#include <pugixml.hpp>
 
 #include "engine/xml_document.h"
 

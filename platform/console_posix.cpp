@@ -9,7 +9,7 @@
 void PrepareConsole() {
   // A reader that went away must not kill a configuration in progress; the
   // failed write is then ignored like any other.
-  std::signal(SIGPIPE, SIG_IGN);
+  (void)std::signal(SIGPIPE, SIG_IGN);
 }
 
 void WriteOut(const char* data, size_t length) {

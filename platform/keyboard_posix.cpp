@@ -33,8 +33,8 @@ void RestoreTerminal() { tcsetattr(terminalFd, TCSANOW, &savedMode); }
 void RestoreAndRaise(int signalNumber) {
   RestoreTerminal();
   // Let the signal take its usual effect once the handler returns.
-  std::signal(signalNumber, SIG_DFL);
-  std::raise(signalNumber);
+  (void)std::signal(signalNumber, SIG_DFL);
+  (void)std::raise(signalNumber);
 }
 
 void DrainKeyTail() {
