@@ -64,14 +64,6 @@ std::u16string FromUtf8(const std::string& text) {
   return wide;
 }
 
-std::string NarrowPath(const char16_t* path) {
-  std::string narrow;
-  for (const char16_t* unit = path; *unit != 0; ++unit) {
-    narrow.push_back(*unit <= 0xFF ? static_cast<char>(*unit) : '?');
-  }
-  return narrow;
-}
-
 // QUENNIX_TRACE names a file to which every call and its arguments are
 // appended, so that tests can see exactly what the front end passed.
 void Trace(const std::string& line) {

@@ -23,5 +23,9 @@ XmlReadResult ReadXmlFile(const char16_t* path, XmlElement* root, int* errorLine
 // Files larger than this are refused as unreadable.
 constexpr size_t MAX_XML_BYTES = 16u << 20;
 
+// The path's bytes, by the mirror of the front end's conversion: each unit
+// up to 0xFF is the byte of the same value (a wider one becomes '?').
+std::string NarrowPath(const char16_t* path);
+
 // The attribute's value, or null when the element has none of that name.
 const std::string* FindAttribute(const XmlElement& element, const char* name);

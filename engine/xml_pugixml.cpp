@@ -32,16 +32,6 @@ void Convert(const pugi::xml_node& node, XmlElement* element) {
   }
 }
 
-// The path's bytes, by the mirror of the program's conversion: each unit up
-// to 0xFF is the byte of the same value.
-std::string NarrowPath(const char16_t* path) {
-  std::string narrow;
-  for (const char16_t* unit = path; *unit != 0; ++unit) {
-    narrow.push_back(*unit <= 0xFF ? static_cast<char>(*unit) : '?');
-  }
-  return narrow;
-}
-
 }  // namespace
 
 XmlReadResult ReadXmlFile(const char16_t* path, XmlElement* root, int* errorLine) {

@@ -8,13 +8,7 @@ namespace {
 
 using golden::HEADER;
 
-class ConsoleDriver : public ::testing::Test {
- protected:
-  void SetUp() override {
-    fake::engine = fake::Engine();
-    fake::threadStartFails = false;
-  }
-};
+using ConsoleDriver = fake::Fixture;
 
 TEST_F(ConsoleDriver, WithoutPathAsksForOneAndExitsMinusOne) {
   for (auto arguments : {std::vector<std::string>{"quillon-config"}, std::vector<std::string>{}}) {

@@ -9,13 +9,7 @@ namespace {
 
 using golden::HEADER;
 
-class EngineBinding : public ::testing::Test {
- protected:
-  void SetUp() override {
-    fake::engine = fake::Engine();
-    fake::threadStartFails = false;
-  }
-};
+using EngineBinding = fake::Fixture;
 
 // What follows the worker's start when one entry point is missing: the
 // library is released again, the attempt fails without retry, and the report

@@ -6,6 +6,8 @@
 // test can read the transcript and the status.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <map>
 #include <string>
@@ -53,5 +55,14 @@ Run RunProgram(std::vector<std::string> arguments);
 
 // Resets the program's process-wide state as at process start.
 void ResetProgramState();
+
+// Each test starts from a working engine and a thread that starts.
+class Fixture : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    engine = Engine();
+    threadStartFails = false;
+  }
+};
 
 }  // namespace fake
