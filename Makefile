@@ -41,13 +41,15 @@ check-asan check-tsan: check-%:
 
 check: check-default check-asan check-tsan
 
-# Formatting of every source file, and clang-tidy over the program's own code.
+# Formatting of every source file, clang-tidy over the program's own code,
+# and a manual page that groff renders without a warning.
 PROGRAM_SOURCES = $(wildcard front/*.cpp run/*.cpp progress/*.cpp platform/*_posix.cpp)
 lint:
 	scripts/install-deps lint
 	cmake --preset default $(CONFIGURE_FLAGS)
 	clang-format --dry-run --Werror $$(git ls-files '*.cpp' '*.h')
 	clang-tidy -p build --quiet $(PROGRAM_SOURCES)
+	@out=$$(groff -ww -z -man doc/quillon-config.1 2>&1); [ -z "$$out" ] || { echo "$$out"; exit 1; }
 
 # Figures beside their floors; see the README for what was measured where.
 bench:

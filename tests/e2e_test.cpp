@@ -51,6 +51,19 @@ TEST(EndToEnd, ExampleConfiguresTheDevice) {
   EXPECT_EQ(result.err, "");
 }
 
+TEST(EndToEnd, ExamplesShowTheRetryPaths) {
+  std::string busy = Report("The scanner/imager did not answer in time.", 200);
+  e2e::Result retried = RunProgram(Scenario(), {e2e::ExamplesDirectory() + "/retry-then-succeed.xml"});
+  EXPECT_EQ(retried.out, HEADER + Bar(73) + busy + "Re-try attempt #1.\n\n" + Bar(73) + busy +
+                             "Re-try attempt #2.\n\n" + Bar(73) + Report(SUCCESS, 0));
+  EXPECT_EQ(retried.status, 0);
+
+  e2e::Result ended = RunProgram(Scenario(), {e2e::ExamplesDirectory() + "/terminal-code.xml"});
+  EXPECT_EQ(ended.out, HEADER + Bar(73) + busy + "Re-try attempt #1.\n\n" + Bar(73) +
+                           Report("The scanner/imager is in use by another program.", 315));
+  EXPECT_EQ(ended.status, e2e::ExpectedStatus(315));
+}
+
 TEST(EndToEnd, WithoutPathAsksForOne) {
   e2e::Result result = RunProgram(Scenario(), {});
   EXPECT_EQ(result.out, golden::NO_PATH);
