@@ -287,48 +287,44 @@ bool Finish(int32_t* returnCode, int32_t code, bool succeeds) {
   return succeeds;
 }
 
+// The engine's own message for each code; "@" stands for the detail the
+// latest configuration call kept (a path, a line, a setting).
+struct CodeMessage {
+  int32_t code;
+  const char* text;
+};
+
+const CodeMessage CODE_MESSAGES[] = {
+    {CODE_SUCCESS, "Configuration completed successfully."},
+    {CODE_CANNOT_OPEN, "Could not open the XML file \"@\"."},
+    {CODE_NOT_WELL_FORMED, "The XML file is not well-formed (line @)."},
+    {CODE_UNKNOWN_SETTING, "Unknown setting \"@\"."},
+    {CODE_INVALID_VALUE, "Invalid value @."},
+    {CODE_NOT_A_CONFIGURATION, "The XML file is not a scanner/imager configuration."},
+    {CODE_NO_DEVICE, "No scanner/imager is connected."},
+    {CODE_OTHER_MODEL, "The configuration is for another device model."},
+    {CODE_DEVICE_BUSY, "The scanner/imager is in use by another program."},
+    {CODE_DEVICE_REJECTED, "The scanner/imager rejected the configuration."},
+};
+
 std::u16string StandardMessage(int32_t code) {
-  std::string text;
-  switch (code) {
-    case CODE_SUCCESS:
-      text = "Configuration completed successfully.";
-      break;
-    case CODE_CANNOT_OPEN:
-      text = "Could not open the XML file \"" + lastDetail + "\".";
-      break;
-    case CODE_NOT_WELL_FORMED:
-      text = "The XML file is not well-formed (line " + lastDetail + ").";
-      break;
-    case CODE_UNKNOWN_SETTING:
-      text = "Unknown setting \"" + lastDetail + "\".";
-      break;
-    case CODE_INVALID_VALUE:
-      text = "Invalid value " + lastDetail + ".";
-      break;
-    case CODE_NOT_A_CONFIGURATION:
-      text = "The XML file is not a scanner/imager configuration.";
-      break;
-    case CODE_NO_DEVICE:
-      text = "No scanner/imager is connected.";
-      break;
-    case CODE_OTHER_MODEL:
-      text = "The configuration is for another device model.";
-      break;
-    case CODE_DEVICE_BUSY:
-      text = "The scanner/imager is in use by another program.";
-      break;
-    case CODE_DEVICE_REJECTED:
-      text = "The scanner/imager rejected the configuration.";
-      break;
-    default:
-      text = "Unknown return code.";
-      break;
+  const char* text = "Unknown return code.";
+  for (const CodeMessage& message : CODE_MESSAGES) {
+    if (message.code == code) {
+      text = message.text;
+    }
   }
   // Details such as the path are bytes; each becomes the unit of the same
   // value, the mirror of how the path arrived.
   std::u16string wide;
-  for (char byte : text) {
-    wide.push_back(static_cast<char16_t>(static_cast<unsigned char>(byte)));
+  for (const char* at = text; *at != 0; ++at) {
+    if (*at == '@') {
+      for (char byte : lastDetail) {
+        wide.push_back(static_cast<char16_t>(static_cast<unsigned char>(byte)));
+      }
+    } else {
+      wide.push_back(static_cast<char16_t>(*at));
+    }
   }
   return wide;
 }
