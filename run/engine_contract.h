@@ -8,7 +8,7 @@
 #include <cstdint>
 
 // Name under which the engine library is loaded, on every platform.
-#define ENGINE_LIBRARY_NAME u"Quennix.dll"
+constexpr char16_t ENGINE_LIBRARY_NAME[] = u"Quennix.dll";
 
 // The progress function the program supplies. `current` is the amount done
 // out of `total`. The engine calls it during ConfigFromXmlFile, on the
