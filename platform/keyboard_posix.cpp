@@ -22,6 +22,7 @@ namespace {
 constexpr int KEY_TAIL_MS = 50;
 
 const int restoringSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+constexpr size_t RESTORING_SIGNAL_COUNT = sizeof restoringSignals / sizeof restoringSignals[0];
 
 // Read by the signal handler, so they are plain statics set before the
 // handler is installed.
@@ -63,8 +64,8 @@ void AwaitKeyPress() {
   struct sigaction restoring = {};
   restoring.sa_handler = RestoreAndRaise;
   sigemptyset(&restoring.sa_mask);
-  struct sigaction previous[sizeof restoringSignals / sizeof restoringSignals[0]];
-  for (size_t i = 0; i < sizeof restoringSignals / sizeof restoringSignals[0]; ++i) {
+  struct sigaction previous[RESTORING_SIGNAL_COUNT];
+  for (size_t i = 0; i < RESTORING_SIGNAL_COUNT; ++i) {
     sigaction(restoringSignals[i], &restoring, &previous[i]);
   }
 
@@ -85,7 +86,7 @@ void AwaitKeyPress() {
     RestoreTerminal();
   }
 
-  for (size_t i = 0; i < sizeof restoringSignals / sizeof restoringSignals[0]; ++i) {
+  for (size_t i = 0; i < RESTORING_SIGNAL_COUNT; ++i) {
     sigaction(restoringSignals[i], &previous[i], nullptr);
   }
   close(terminalFd);

@@ -35,13 +35,6 @@ std::string Configured(const char* variable, const char* built) {
 
 std::string BaseName(const std::string& path) { return path.substr(path.rfind('/') + 1); }
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream contents;
-  contents << in.rdbuf();
-  return contents.str();
-}
-
 void WriteFile(const std::string& path, const std::string& contents) {
   for (size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1)) {
     mkdir(path.substr(0, slash).c_str(), 0755);
@@ -86,6 +79,20 @@ std::string ReadAll(int fd) {
 }  // namespace
 
 std::string ExamplesDirectory() { return QUILLON_SOURCE_DIR "/examples"; }
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream contents;
+  contents << in.rdbuf();
+  return contents.str();
+}
+
+Scenario Succeeding(int code) {
+  Scenario setup;
+  setup.files["setup.xml"] =
+      Configuration("<attempt result=\"success\" code=\"" + std::to_string(code) + "\"/>");
+  return setup;
+}
 
 std::string Configuration(const std::string& simulate) {
   std::string xml =

@@ -96,6 +96,12 @@ class TerminalProgram {
 // injection inside <simulate pace-ms="0"> when `simulate` is not empty.
 std::string Configuration(const std::string& simulate);
 
+// A scenario whose one configuration, "setup.xml", succeeds with `code`.
+Scenario Succeeding(int code);
+
+// The file's contents; empty when it cannot be read.
+std::string ReadFile(const std::string& path);
+
 // The source tree's examples/ directory.
 std::string ExamplesDirectory();
 

@@ -152,8 +152,7 @@ class ExitStatus : public ::testing::TestWithParam<ExitCase> {};
 TEST_P(ExitStatus, MapsTheCodeToEightBitsWithoutReadingAsSuccess) {
   const ExitCase& exit = GetParam();
   std::string code = std::to_string(exit.code);
-  e2e::Result result =
-      RunProgram(WithConfiguration("<attempt result=\"success\" code=\"" + code + "\"/>"), {"setup.xml"});
+  e2e::Result result = RunProgram(e2e::Succeeding(exit.code), {"setup.xml"});
   EXPECT_EQ(result.status, e2e::TargetIsWindows() ? exit.underWine : exit.onLinux) << exit.code;
   EXPECT_NE(result.out.find(" Return Code = " + code + "\n"), std::string::npos);
 }
@@ -260,7 +259,7 @@ TEST(EndToEnd, TerminalCodeEndsTheRetries) {
 
 TEST(EndToEnd, OutputNobodyReadsDoesNotStopTheConfiguration) {
   for (e2e::Output output : {e2e::Output::ClosedPipe, e2e::Output::Full}) {
-    Scenario setup = WithConfiguration("<attempt result=\"success\" code=\"42\"/>");
+    Scenario setup = e2e::Succeeding(42);
     setup.output = output;
     e2e::Result result = RunProgram(setup, {"setup.xml"});
     EXPECT_EQ(result.status, 42);
@@ -270,8 +269,7 @@ TEST(EndToEnd, OutputNobodyReadsDoesNotStopTheConfiguration) {
 
 TEST(EndToEnd, ExitPromptWithoutConsoleEndsAtOnce) {
   // These runs have no terminal or console at all, like a scheduled job.
-  e2e::Result result =
-      RunProgram(WithConfiguration("<attempt result=\"success\" code=\"7\"/>"), {"setup.xml", "2"});
+  e2e::Result result = RunProgram(e2e::Succeeding(7), {"setup.xml", "2"});
   std::string end = " Return Code = 7\n" + golden::PROMPT;
   ASSERT_GE(result.out.size(), end.size());
   EXPECT_EQ(result.out.substr(result.out.size() - end.size()), end);

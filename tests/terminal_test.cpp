@@ -8,14 +8,8 @@
 
 namespace {
 
+using e2e::Succeeding;
 using e2e::TerminalProgram;
-
-e2e::Scenario Succeeding(int code) {
-  e2e::Scenario setup;
-  setup.files["setup.xml"] =
-      e2e::Configuration("<attempt result=\"success\" code=\"" + std::to_string(code) + "\"/>");
-  return setup;
-}
 
 // The settings an operator would notice: modes and control characters.
 void ExpectSameSettings(const termios& before, const termios& after) {

@@ -5,8 +5,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <thread>
 
 #include "tests/e2e_harness.h"
@@ -28,13 +26,6 @@ std::string Capture(const std::string& tmux) {
   return output;
 }
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path);
-  std::stringstream contents;
-  contents << in.rdbuf();
-  return contents.str();
-}
-
 template <typename Condition>
 bool WaitUntil(Condition condition, int timeoutMs) {
   auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
@@ -48,9 +39,7 @@ bool WaitUntil(Condition condition, int timeoutMs) {
 }
 
 TEST(WindowsConsole, ExitModeTwoWaitsForAKeyAtTheConsole) {
-  e2e::Scenario setup;
-  setup.files["setup.xml"] = e2e::Configuration("<attempt result=\"success\" code=\"42\"/>");
-  std::unique_ptr<e2e::Prepared> run = e2e::PrepareRun(setup, {"setup.xml", "2"});
+  std::unique_ptr<e2e::Prepared> run = e2e::PrepareRun(e2e::Succeeding(42), {"setup.xml", "2"});
 
   std::string command;
   for (const std::string& word : run->command) {
@@ -68,10 +57,10 @@ TEST(WindowsConsole, ExitModeTwoWaitsForAKeyAtTheConsole) {
   EXPECT_TRUE(prompted) << Capture(tmux);
   if (prompted) {
     std::this_thread::sleep_for(std::chrono::milliseconds(1000));
-    EXPECT_EQ(ReadFile(statusFile), "") << "still waiting for the key";
+    EXPECT_EQ(e2e::ReadFile(statusFile), "") << "still waiting for the key";
     ASSERT_EQ(std::system((tmux + " send-keys -t quillon x").c_str()), 0);
-    EXPECT_TRUE(WaitUntil([&] { return !ReadFile(statusFile).empty(); }, 20000));
-    EXPECT_EQ(ReadFile(statusFile), "42\n");
+    EXPECT_TRUE(WaitUntil([&] { return !e2e::ReadFile(statusFile).empty(); }, 20000));
+    EXPECT_EQ(e2e::ReadFile(statusFile), "42\n");
   }
   std::system((tmux + " kill-server").c_str());
   e2e::CleanUpRun(*run);
