@@ -2,13 +2,15 @@
 
 #include <cstdint>
 
-#include "front/console.h"
 #include "front/exit_pause.h"
+#include "front/version.h"
+#include "output/print.h"
 #include "platform/console.h"
 #include "platform/process.h"
 #include "platform/sleep.h"
 #include "platform/thread.h"
 #include "progress/progress_display.h"
+#include "run/config_thread.h"
 #include "run/engine_binding.h"
 
 namespace {
@@ -22,7 +24,7 @@ constexpr int32_t NOT_CONFIGURED = -1;
 
 const char STAR_LINE[] = "*************************************************************************\n";
 const char MAKER_LINE[] = "*                     Tarrowmede Instruments, Inc.                      *\n";
-const char PRODUCT_LINE[] = "*                         Quillon 3 (v2.0.0.0)                          *\n";
+const char PRODUCT_LINE[] = QUILLON_PRODUCT_LINE;
 const char WARNING_LINE_1[] = "*                 PLEASE DO NOT END THIS PROCESS WHILE                  *\n";
 const char WARNING_LINE_2[] = "*               SCANNER/IMAGER MAINTENANCE IS IN PROGRESS               *\n";
 
@@ -34,10 +36,13 @@ void PrintBox(const char* first, const char* second) {
   Print("\n");
 }
 
+// The pause after the last message, the exit pause when an exit mode was
+// given, then the end. The exit pause compares the code the run left, which
+// is still 0 when the worker never started.
 [[noreturn]] void Finish(int argc, char** argv, int32_t status) {
   SleepMs(READ_PAUSE_MS);
   if (argc > 2) {
-    WaitBeforeExit(argv);
+    WaitBeforeExit(argv, returnCode);
   }
   EndProcess(status);
 }

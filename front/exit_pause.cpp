@@ -2,10 +2,9 @@
 
 #include <cstdint>
 
-#include "front/console.h"
+#include "output/print.h"
 #include "platform/keyboard.h"
 #include "platform/sleep.h"
-#include "run/engine_binding.h"
 
 namespace {
 
@@ -26,12 +25,12 @@ char ExitModeOf(const char* argument) {
   return '2';
 }
 
-void WaitBeforeExit(char** argv) {
+void WaitBeforeExit(char** argv, int32_t code) {
   switch (ExitModeOf(argv[2])) {
     case '0':
       break;
     case '1':
-      if (returnCode >= FIRST_ERROR_CODE) {
+      if (code >= FIRST_ERROR_CODE) {
         PromptAndAwaitKey();
       } else {
         SleepMs(SHORT_PAUSE_MS);

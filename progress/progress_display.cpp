@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "front/console.h"
+#include "output/print.h"
 #include "platform/sleep.h"
 
 int32_t starCount = 0;
@@ -15,8 +15,9 @@ namespace {
 // sees it fill rather than jump.
 constexpr uint32_t FILL_STAR_MS = 20;
 
-// The drawing paths are out of line: the engine calls far more often than a
-// star is drawn, and the call that draws nothing then needs no stack frame.
+// The engine calls far more often than a star is drawn. Keeping the drawing
+// out of line leaves the call that draws nothing a leaf that needs no stack
+// frame (make bench measures it beside an empty call).
 [[gnu::noinline]] void DrawStar() {
   Print("*");
   // A bar long enough to reach the top of the counter stops growing rather
@@ -26,13 +27,14 @@ constexpr uint32_t FILL_STAR_MS = 20;
   }
 }
 
-void OpenBar() {
+[[gnu::noinline]] void OpenBar() {
   barActive = true;
   if (barStarted) {
+    // Every later bar starts on a fresh line.
     Print("\n");
     starCount = 0;
   } else {
-    // The very first bar starts right under the dash rule.
+    // The very first bar of the run starts right under the dash rule.
     barStarted = true;
   }
 }
@@ -43,26 +45,6 @@ void OpenBar() {
     DrawStar();
     SleepMs(FILL_STAR_MS);
   }
-}
-
-// At most one star per call, so stars may lag behind a current that jumps
-// ahead; a completion call below the threshold fills and closes the bar.
-inline void DrawOnOpenBar(int32_t total, int32_t current) {
-  int32_t step = total / BAR_WIDTH;
-  int32_t n = starCount;
-  // Computed in 64 bits: with a huge total the threshold is out of reach
-  // rather than wrapped round to a small or negative number.
-  int64_t threshold = (static_cast<int64_t>(n) + 1) * step;
-  if (current >= threshold) {
-    DrawStar();
-  } else if (current == total) {
-    CompleteBar();
-  }
-}
-
-[[gnu::noinline]] void OpenBarAndDraw(int32_t total, int32_t current) {
-  OpenBar();
-  DrawOnOpenBar(total, current);
 }
 
 }  // namespace
@@ -85,9 +67,31 @@ void ShowProcessStatus() {
 }
 
 void ProgressCallback(int32_t total, int32_t current) {
+  // 1. A closed bar opens first.
   if (!barActive) {
-    OpenBarAndDraw(total, current);
+    OpenBar();
+  }
+  // 2. One star per 1/73 of the total, truncated toward zero.
+  int32_t step = total / BAR_WIDTH;
+  // 3. The stars so far, read once.
+  int32_t n = starCount;
+  // 4. At most one star per call, so stars may lag behind a current that
+  //    jumps ahead. The threshold is computed in 64 bits: with a huge total it
+  //    is out of reach rather than wrapped round to a small number.
+  if (current >= (static_cast<int64_t>(n) + 1) * step) {
+    DrawStar();
     return;
   }
-  DrawOnOpenBar(total, current);
+  // 5. A completion call below the threshold fills and closes the bar.
+  if (current == total) {
+    CompleteBar();
+  }
+  // 6. Otherwise nothing is drawn.
 }
+
+void ResetBarForAttempt() {
+  starCount = 0;
+  barActive = false;
+}
+
+void CloseBarAfterReport() { barActive = false; }

@@ -1,12 +1,8 @@
 #include "run/engine_binding.h"
 
-#include <cstring>
-#include <string>
-
-#include "front/console.h"
+#include "output/print.h"
 #include "platform/sleep.h"
 #include "progress/progress_display.h"
-#include "run/retry_policy.h"
 
 LibraryHandle configLibrary = nullptr;
 ConfigFromXmlFileFn configFromXmlFile = nullptr;
@@ -27,10 +23,11 @@ bool LoadConfigLibrary() {
   if (configLibrary == nullptr) {
     return false;
   }
-  configFromXmlFile = reinterpret_cast<ConfigFromXmlFileFn>(FindSymbol(configLibrary, "ConfigFromXmlFile"));
+  configFromXmlFile =
+      reinterpret_cast<ConfigFromXmlFileFn>(FindSymbol(configLibrary, CONFIG_FROM_XML_FILE_NAME));
   if (configFromXmlFile != nullptr) {
     getReturnCodeMessage =
-        reinterpret_cast<GetReturnCodeMessageFn>(FindSymbol(configLibrary, "GetReturnCodeMessage"));
+        reinterpret_cast<GetReturnCodeMessageFn>(FindSymbol(configLibrary, GET_RETURN_CODE_MESSAGE_NAME));
     if (getReturnCodeMessage != nullptr) {
       return true;
     }
@@ -40,25 +37,8 @@ bool LoadConfigLibrary() {
   return false;
 }
 
-uint32_t ConfigThread(void* parameter) {
-  lastAttemptOk = 0;
-
-  // Each byte of the path becomes one 16-bit unit of the same value (bytes
-  // 0x80-0xFF become U+0080-U+00FF), with no code-page conversion. The buffer
-  // takes the whole path, however long.
-  const char* narrow = static_cast<const char*>(parameter);
-  std::u16string xmlPath(std::strlen(narrow), u'\0');
-  for (size_t i = 0; i < xmlPath.size(); ++i) {
-    xmlPath[i] = static_cast<char16_t>(static_cast<unsigned char>(narrow[i]));
-  }
-
-  RunAttemptsWithRetries(xmlPath.c_str());
-  return 0;
-}
-
 void RunAttempt(const char16_t* xmlPath) {
-  starCount = 0;
-  barActive = false;
+  ResetBarForAttempt();
 
   bool outcome = false;
   if (configLibrary == nullptr && !LoadConfigLibrary()) {
@@ -88,5 +68,5 @@ void ReportReturnCode() {
   PrintWide(message, MESSAGE_CAPACITY);
   PrintFormat(" Return Code = %d\n", code);
 
-  barActive = false;
+  CloseBarAfterReport();
 }

@@ -1,5 +1,5 @@
-// Binding the configuration engine, the worker thread that runs the
-// configuration, one attempt, and the report of a return code.
+// Binding the configuration engine, one configuration attempt, and the report
+// of a return code.
 #pragma once
 
 #include <cstdint>
@@ -29,12 +29,8 @@ extern bool engineReached;
 // failure the library is released again and the engine stays unbound.
 bool LoadConfigLibrary();
 
-// The worker thread routine. `parameter` is the XML path as a narrow,
-// zero-terminated string. Always returns 0.
-uint32_t ConfigThread(void* parameter);
-
-// One configuration attempt with the converted path; sets lastAttemptOk and,
-// through the engine, returnCode.
+// One configuration attempt with the path as 16-bit text; sets lastAttemptOk
+// and, through the engine, returnCode. Binds the engine first if need be.
 void RunAttempt(const char16_t* xmlPath);
 
 // Prints a newline, the engine's message for the current returnCode and

@@ -1,14 +1,25 @@
-// The configuration engine's contract, as this program uses it.
+// The configuration engine's binary interface, as this program calls it.
 //
 // The engine is a separate library, "Quennix.dll", loaded at run time. It
 // reads the XML file and configures the device; this program only calls its
-// two exported entry points and draws the progress it reports.
+// two exported entry points, resolved by these plain names.
+//
+// Calling convention: none is named by the engine, so every function here
+// uses the C compiler's default one. On x86-64 there is only one. On 32-bit
+// x86 the default is cdecl, and it is the convention the plain export names
+// imply: a stdcall export carries a decorated name (_ConfigFromXmlFile@16)
+// unless the library renames it. An engine built with another convention is
+// not found under these names, or corrupts the stack when called.
 #pragma once
 
 #include <cstdint>
 
 // Name under which the engine library is loaded, on every platform.
 constexpr char16_t ENGINE_LIBRARY_NAME[] = u"Quennix.dll";
+
+// Exported names of the two entry points.
+constexpr char CONFIG_FROM_XML_FILE_NAME[] = "ConfigFromXmlFile";
+constexpr char GET_RETURN_CODE_MESSAGE_NAME[] = "GetReturnCodeMessage";
 
 // The progress function the program supplies. `current` is the amount done
 // out of `total`. The engine calls it during ConfigFromXmlFile, on the
@@ -33,9 +44,3 @@ using ConfigFromXmlFileFn = uint8_t (*)(const char16_t* path, int32_t* returnCod
 using GetReturnCodeMessageFn = uint8_t (*)(char16_t* buffer, int32_t* capacity, int32_t code);
 
 constexpr int32_t MESSAGE_CAPACITY = 256;
-
-// Return codes that end the run at once, with no retry.
-constexpr int32_t TERMINAL_CODES[] = {302, 307, 315, 316};
-
-// Codes from this one up count as errors for the exit pause.
-constexpr int32_t FIRST_ERROR_CODE = 100;

@@ -19,18 +19,36 @@
 #include <sstream>
 #include <stdexcept>
 
-extern char** environ;
-
 namespace e2e {
 
 namespace {
 
-// The programs under test. The build names them; the environment may point
-// elsewhere, for instance at a build for another platform run through an
-// emulator named by QUILLON_RUNNER.
-std::string Configured(const char* variable, const char* built) {
-  const char* value = std::getenv(variable);
-  return value != nullptr && *value != 0 ? value : built;
+#ifndef QUILLON_RUNNER
+#define QUILLON_RUNNER ""
+#endif
+#ifndef QUILLON_WINE_ENVIRONMENT
+#define QUILLON_WINE_ENVIRONMENT ""
+#endif
+
+// The programs under test, named when the test program was built. A
+// Windows build is started through Wine's loader, the runner.
+const char* const RUNNER = QUILLON_RUNNER;
+
+// Splits a list of the build's, "A=1|B=2", into its entries.
+std::vector<std::string> ListOf(const std::string& list) {
+  std::vector<std::string> entries;
+  size_t start = 0;
+  while (start < list.size()) {
+    size_t end = list.find('|', start);
+    if (end == std::string::npos) {
+      end = list.size();
+    }
+    if (end > start) {
+      entries.push_back(list.substr(start, end - start));
+    }
+    start = end + 1;
+  }
+  return entries;
 }
 
 std::string BaseName(const std::string& path) { return path.substr(path.rfind('/') + 1); }
@@ -121,12 +139,14 @@ std::vector<char*> Pointers(std::vector<std::string>& words) {
 
 std::unique_ptr<Prepared> PrepareRun(const Scenario& setup, const std::vector<std::string>& arguments) {
   std::unique_ptr<Prepared> run(new Prepared);
-  std::string exe = Configured("QUILLON_EXE", QUILLON_EXE);
-  std::string runner = Configured("QUILLON_RUNNER", "");
-  if (TargetIsWindows() && (runner.empty() || exe.size() < 4 || exe.substr(exe.size() - 4) != ".exe")) {
-    // Guards against a test set-up that lost part of its environment and
-    // would quietly test the Linux build against Windows expectations.
-    throw std::runtime_error("QUILLON_TARGET=windows needs QUILLON_RUNNER and a QUILLON_EXE that is an .exe");
+  std::string exe = QUILLON_EXE;
+  std::string runner = RUNNER;
+  if (TargetIsWindows() && (access(runner.c_str(), X_OK) != 0 || exe.size() < 4 ||
+                            exe.substr(exe.size() - 4) != ".exe" || access(exe.c_str(), R_OK) != 0)) {
+    // Guards against a build of the tests that would quietly run the Linux
+    // program against the Windows expectations, or nothing at all.
+    throw std::runtime_error("the Windows tests need Wine's loader (" + runner + ") and a built .exe (" +
+                             exe + ")");
   }
   run->top = MakeDirectory();
   run->directory = run->top;
@@ -139,13 +159,13 @@ std::unique_ptr<Prepared> PrepareRun(const Scenario& setup, const std::vector<st
   const std::string engine = run->directory + "/Quennix.dll";
   switch (setup.engine) {
     case EngineBuild::Full:
-      CopyFile(Configured("QUILLON_ENGINE", QUILLON_ENGINE), engine);
+      CopyFile(QUILLON_ENGINE, engine);
       break;
     case EngineBuild::NoMessage:
-      CopyFile(Configured("QUILLON_ENGINE_NO_MESSAGE", QUILLON_ENGINE_NO_MESSAGE), engine);
+      CopyFile(QUILLON_ENGINE_NO_MESSAGE, engine);
       break;
     case EngineBuild::NoConfig:
-      CopyFile(Configured("QUILLON_ENGINE_NO_CONFIG", QUILLON_ENGINE_NO_CONFIG), engine);
+      CopyFile(QUILLON_ENGINE_NO_CONFIG, engine);
       break;
     case EngineBuild::None:
       break;
@@ -159,12 +179,15 @@ std::unique_ptr<Prepared> PrepareRun(const Scenario& setup, const std::vector<st
   }
   run->command.push_back(program);
   run->command.insert(run->command.end(), arguments.begin(), arguments.end());
-  for (char** variable = environ; *variable != nullptr; ++variable) {
-    if (std::strncmp(*variable, "QUENNIX_TRACE=", 14) != 0) {
-      run->environment.emplace_back(*variable);
-    }
+  // A clean, explicit environment: nothing of the developer's own (a
+  // LD_LIBRARY_PATH, a locale, a trace file) can make a test pass or fail.
+  run->environment = {"PATH=/usr/bin:/bin", "QUENNIX_TRACE=" + run->directory + "/trace.txt"};
+  for (const std::string& variable : ListOf(QUILLON_WINE_ENVIRONMENT)) {
+    run->environment.push_back(variable);
   }
-  run->environment.push_back("QUENNIX_TRACE=" + run->directory + "/trace.txt");
+  for (const std::string& variable : setup.environment) {
+    run->environment.push_back(variable);
+  }
   run->argv = Pointers(run->command);
   run->envp = Pointers(run->environment);
   return run;
@@ -177,7 +200,7 @@ void CleanUpRun(const Prepared& run) {
   }
 }
 
-bool TargetIsWindows() { return Configured("QUILLON_TARGET", "") == "windows"; }
+bool TargetIsWindows() { return *RUNNER != 0; }
 
 int ExpectedStatus(int code) {
   int low = static_cast<int>(static_cast<unsigned>(code) & 0xFFu);

@@ -23,6 +23,8 @@ struct Scenario {
   // The program runs from a directory of its own, and the engine and the
   // files are in the working directory only.
   bool engineInWorkingDirectoryOnly = false;
+  // Variables added to the program's otherwise clean environment.
+  std::vector<std::string> environment;
 };
 
 struct Result {
@@ -51,7 +53,7 @@ std::unique_ptr<Prepared> PrepareRun(const Scenario& setup, const std::vector<st
 // Removes the run's directory, unless QUILLON_KEEP_E2E is set.
 void CleanUpRun(const Prepared& run);
 
-// True when the program under test is the Windows build (QUILLON_TARGET=windows).
+// True when the program under test is a Windows build, run under Wine.
 bool TargetIsWindows();
 
 // The status a Linux parent sees for an engine code: 8 bits, and a non-zero

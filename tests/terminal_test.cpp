@@ -61,22 +61,30 @@ INSTANTIATE_TEST_SUITE_P(Keys, KeyPress,
                            return std::string(tested.param.name);
                          });
 
-TEST(KeyPressSignals, TerminatingSignalRestoresTheTerminalFirst) {
-  for (int signalNumber : {SIGTERM, SIGHUP, SIGINT, SIGQUIT}) {
-    TerminalProgram program(Succeeding(0), {"setup.xml", "2"}, false);
-    ASSERT_TRUE(program.WaitForOutput(PROMPT_SHOWN, 20000));
-    program.WaitForExit(300);
-    program.Signal(signalNumber);
-    EXPECT_EQ(program.WaitForExit(5000), 128 + signalNumber) << strsignal(signalNumber);
-    ExpectSameSettings(program.SettingsBefore(), program.Settings());
-  }
+class KeyPressSignal : public ::testing::TestWithParam<int> {};
+
+TEST_P(KeyPressSignal, RestoresTheTerminalFirst) {
+  int signalNumber = GetParam();
+  TerminalProgram program(Succeeding(0), {"setup.xml", "2"}, false);
+  ASSERT_TRUE(program.WaitForOutput(PROMPT_SHOWN, 20000));
+  program.WaitForExit(300);
+  program.Signal(signalNumber);
+  EXPECT_EQ(program.WaitForExit(5000), 128 + signalNumber) << strsignal(signalNumber);
+  ExpectSameSettings(program.SettingsBefore(), program.Settings());
 }
 
-TEST(KeyPressModes, ModeOneWaitsForAKeyOnlyAfterAnError) {
+INSTANTIATE_TEST_SUITE_P(Terminating, KeyPressSignal, ::testing::Values(SIGTERM, SIGHUP, SIGINT, SIGQUIT),
+                         [](const ::testing::TestParamInfo<int>& tested) {
+                           return std::string(sigabbrev_np(tested.param));
+                         });
+
+TEST(KeyPressModes, ModeOneWithoutAnErrorOnlyWaits) {
   TerminalProgram quiet(Succeeding(99), {"setup.xml", "1"}, false);
   EXPECT_EQ(quiet.WaitForExit(20000), 99);
   EXPECT_EQ(quiet.output.find("Press any key"), std::string::npos);
+}
 
+TEST(KeyPressModes, ModeOneAfterAnErrorWaitsForAKey) {
   TerminalProgram error(Succeeding(100), {"setup.xml", "1"}, false);
   ASSERT_TRUE(error.WaitForOutput(PROMPT_SHOWN, 20000));
   error.Type("k");

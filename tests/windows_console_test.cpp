@@ -41,13 +41,17 @@ bool WaitUntil(Condition condition, int timeoutMs) {
 TEST(WindowsConsole, ExitModeTwoWaitsForAKeyAtTheConsole) {
   std::unique_ptr<e2e::Prepared> run = e2e::PrepareRun(e2e::Succeeding(42), {"setup.xml", "2"});
 
-  std::string command;
+  // The program's own clean environment, not the tmux server's.
+  std::string command = "env -i";
+  for (const std::string& variable : run->environment) {
+    command += " " + Quoted(variable);
+  }
   for (const std::string& word : run->command) {
-    command += Quoted(word) + " ";
+    command += " " + Quoted(word);
   }
   std::string statusFile = run->directory + "/status.txt";
   std::string script =
-      "cd " + Quoted(run->directory) + " && " + command + "; echo $? > " + Quoted(statusFile) + "; sleep 60";
+      "cd " + Quoted(run->directory) + " && " + command + " ; echo $? > " + Quoted(statusFile) + "; sleep 60";
   // A tmux server of the test's own, with this process's environment.
   std::string tmux = "tmux -f /dev/null -L quillon-" + std::to_string(getpid());
   ASSERT_EQ(std::system((tmux + " new-session -d -s quillon -x 100 -y 50 " + Quoted(script)).c_str()), 0);

@@ -1,6 +1,6 @@
-// Console output conventions shared by the whole program.
-//
-// All text goes to standard output and reaches it before the call returns.
+// The program's text conventions: every text goes to standard output and
+// reaches it before the call returns, and 16-bit text is written as narrow
+// text. Everything above the platform layer prints through these.
 #pragma once
 
 #include <cstddef>

@@ -1,4 +1,4 @@
-#include "front/console.h"
+#include "output/print.h"
 
 #include <cstdarg>
 #include <cstdio>

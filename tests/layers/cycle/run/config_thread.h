@@ -1,0 +1,2 @@
+#pragma once
+#include "run/engine_binding.h"

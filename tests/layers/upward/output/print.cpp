@@ -1,0 +1,3 @@
+#include "output/print.h"
+
+#include "run/engine_binding.h"
