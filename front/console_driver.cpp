@@ -39,7 +39,7 @@ void PrintBox(const char* first, const char* second) {
 // The pause after the last message, the exit pause when an exit mode was
 // given, then the end. The exit pause compares the code the run left, which
 // is still 0 when the worker never started.
-[[noreturn]] void Finish(int argc, char** argv, int32_t status) {
+[[noreturn]] void Finish(int argc, char16_t** argv, int32_t status) {
   SleepMs(READ_PAUSE_MS);
   if (argc > 2) {
     WaitBeforeExit(argv, returnCode);
@@ -49,7 +49,7 @@ void PrintBox(const char* first, const char* second) {
 
 }  // namespace
 
-void ConsoleMain(int argc, char** argv) {
+void ConsoleMain(int argc, char16_t** argv) {
   PrepareConsole();
   PrintBox(MAKER_LINE, PRODUCT_LINE);
 

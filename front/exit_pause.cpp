@@ -18,14 +18,14 @@ void PromptAndAwaitKey() {
 
 }  // namespace
 
-char ExitModeOf(const char* argument) {
-  if (argument[0] >= '0' && argument[0] <= '3' && argument[1] == 0) {
-    return argument[0];
+char ExitModeOf(const char16_t* argument) {
+  if (argument[0] >= u'0' && argument[0] <= u'3' && argument[1] == 0) {
+    return static_cast<char>(argument[0]);
   }
   return '2';
 }
 
-void WaitBeforeExit(char** argv, int32_t code) {
+void WaitBeforeExit(char16_t** argv, int32_t code) {
   switch (ExitModeOf(argv[2])) {
     case '0':
       break;

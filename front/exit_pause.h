@@ -5,7 +5,7 @@
 
 // Exit mode from argument 2: '0' to '3' when the argument is exactly that one
 // character, '2' for anything else.
-char ExitModeOf(const char* argument);
+char ExitModeOf(const char16_t* argument);
 
 // Codes from this one up count as errors for exit mode "1".
 constexpr int32_t FIRST_ERROR_CODE = 100;
@@ -16,4 +16,4 @@ constexpr int32_t FIRST_ERROR_CODE = 100;
 //   "2"  (and any other text) a key press;
 //   "3"  5000 ms.
 // Call only when argv[2] exists.
-void WaitBeforeExit(char** argv, int32_t code);
+void WaitBeforeExit(char16_t** argv, int32_t code);

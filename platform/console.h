@@ -8,5 +8,6 @@
 void PrepareConsole();
 
 // Writes the bytes to standard output before returning: no buffering across
-// calls, short writes continued. Failures are ignored.
+// calls, short writes continued, a full non-blocking pipe waited for.
+// Failures are ignored.
 void WriteOut(const char* data, size_t length);

@@ -1,4 +1,5 @@
 // Standard output on POSIX systems, straight to file descriptor 1.
+#include <poll.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -17,6 +18,16 @@ void WriteOut(const char* data, size_t length) {
     ssize_t written = write(STDOUT_FILENO, data, length);
     if (written < 0) {
       if (errno == EINTR) {
+        continue;
+      }
+      // A parent may hand over a non-blocking descriptor: once its pipe is
+      // full, wait until the reader makes room, then go on. Only a reader
+      // that has gone away or a real error ends the writing.
+      if (errno == EAGAIN || errno == EWOULDBLOCK) {
+        pollfd writable = {STDOUT_FILENO, POLLOUT, 0};
+        if (poll(&writable, 1, -1) < 0 && errno != EINTR) {
+          return;
+        }
         continue;
       }
       return;

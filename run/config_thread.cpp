@@ -1,6 +1,5 @@
 #include "run/config_thread.h"
 
-#include <cstring>
 #include <string>
 
 #include "output/print.h"
@@ -44,14 +43,8 @@ bool IsTerminalCode(int32_t code) {
 uint32_t ConfigThread(void* parameter) {
   lastAttemptOk = 0;
 
-  // Each byte of the path becomes one 16-bit unit of the same value (bytes
-  // 0x80-0xFF become U+0080-U+00FF), with no code-page conversion. The buffer
-  // takes the whole path, however long.
-  const char* narrow = static_cast<const char*>(parameter);
-  std::u16string xmlPath(std::strlen(narrow), u'\0');
-  for (size_t i = 0; i < xmlPath.size(); ++i) {
-    xmlPath[i] = static_cast<char16_t>(static_cast<unsigned char>(narrow[i]));
-  }
+  // The worker's own copy of the path, unit for unit and however long.
+  std::u16string xmlPath(static_cast<const char16_t*>(parameter));
 
   RunAttemptsWithRetries(xmlPath.c_str());
   return 0;

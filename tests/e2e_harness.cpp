@@ -226,25 +226,43 @@ int StatusOf(int waitStatus) {
 
 Result RunProgram(const Scenario& setup, const std::vector<std::string>& arguments) {
   std::unique_ptr<Prepared> prepared = PrepareRun(setup, arguments);
+  return RunPrepared(prepared.get(), setup.output);
+}
+
+void SetCommand(Prepared* run, const std::vector<std::string>& command) {
+  run->command = command;
+  run->argv = Pointers(run->command);
+}
+
+Result RunPrepared(Prepared* prepared, Output output) {
   Prepared& run = *prepared;
   std::string errPath = run.directory + "/stderr.txt";
   char** argv = run.argv.data();
 
   int pipeFds[2];
-  if (pipe(pipeFds) != 0) {
+  if (pipe2(pipeFds, O_CLOEXEC) != 0) {
     throw std::runtime_error("pipe failed");
+  }
+  if (output == Output::ClosedPipe) {
+    // The reader is gone before the program writes a byte.
+    close(pipeFds[0]);
+    pipeFds[0] = -1;
+  }
+  if (output == Output::NonBlockingSlowReader) {
+    // O_NONBLOCK belongs to the open pipe, which the program shares; the
+    // smallest pipe fills long before the output ends.
+    fcntl(pipeFds[1], F_SETFL, O_NONBLOCK);
+    fcntl(pipeFds[1], F_SETPIPE_SZ, 4096);
   }
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  if (setup.output == Output::Full) {
+  if (output == Output::Full) {
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/full", O_WRONLY, 0);
   } else {
     posix_spawn_file_actions_adddup2(&actions, pipeFds[1], 1);
   }
   posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  posix_spawn_file_actions_addclose(&actions, pipeFds[0]);
-  posix_spawn_file_actions_addclose(&actions, pipeFds[1]);
   posix_spawn_file_actions_addchdir_np(&actions, run.directory.c_str());
 
   // A new session: the program has no controlling terminal, as in a
@@ -259,15 +277,31 @@ Result RunProgram(const Scenario& setup, const std::vector<std::string>& argumen
   posix_spawnattr_destroy(&attributes);
   close(pipeFds[1]);
   if (spawned != 0) {
-    close(pipeFds[0]);
+    if (pipeFds[0] >= 0) {
+      close(pipeFds[0]);
+    }
     throw std::runtime_error("cannot start " + run.command[0]);
   }
 
   Result result;
-  if (setup.output == Output::ClosedPipe) {
-    close(pipeFds[0]);
-  } else {
-    result.out = ReadAll(pipeFds[0]);
+  if (pipeFds[0] >= 0) {
+    if (output == Output::NonBlockingSlowReader) {
+      // A reader that falls behind: nothing for a while, then a little at a
+      // time, so that the program finds the pipe full again and again.
+      usleep(300 * 1000);
+      char chunk[512];
+      ssize_t got;
+      while ((got = read(pipeFds[0], chunk, sizeof chunk)) != 0) {
+        if (got < 0) {
+          if (errno == EINTR) continue;
+          break;
+        }
+        result.out.append(chunk, static_cast<size_t>(got));
+        usleep(2 * 1000);
+      }
+    } else {
+      result.out = ReadAll(pipeFds[0]);
+    }
     close(pipeFds[0]);
   }
   int status = 0;

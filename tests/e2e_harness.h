@@ -14,7 +14,12 @@ namespace e2e {
 
 enum class EngineBuild { Full, NoMessage, NoConfig, None };
 
-enum class Output { Pipe, ClosedPipe, Full };
+enum class Output {
+  Pipe,                   // read as it comes
+  ClosedPipe,             // a pipe whose reader closed before the program started
+  Full,                   // /dev/full: every write fails
+  NonBlockingSlowReader,  // a small non-blocking pipe, read slowly
+};
 
 struct Scenario {
   EngineBuild engine = EngineBuild::Full;
@@ -49,6 +54,13 @@ struct Prepared {
 };
 
 std::unique_ptr<Prepared> PrepareRun(const Scenario& setup, const std::vector<std::string>& arguments);
+
+// Replaces the command line of a prepared run.
+void SetCommand(Prepared* run, const std::vector<std::string>& command);
+
+// Runs a prepared run with standard output as given, and removes its
+// directory afterwards.
+Result RunPrepared(Prepared* run, Output output);
 
 // Removes the run's directory, unless QUILLON_KEEP_E2E is set.
 void CleanUpRun(const Prepared& run);

@@ -1,6 +1,9 @@
 // The built program against the stand-in engine: exact output and status.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <cstdio>
+
 #include "tests/case_name.h"
 #include "tests/e2e_harness.h"
 #include "tests/golden.h"
@@ -124,6 +127,90 @@ TEST(EndToEnd, LongPathsReachTheEngineWhole) {
   }
 }
 
+// UTF-16 units of UTF-8 text.
+std::u16string Utf16(const std::string& utf8) {
+  std::u16string units;
+  for (size_t i = 0; i < utf8.size();) {
+    unsigned char lead = static_cast<unsigned char>(utf8[i]);
+    size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+    uint32_t point = length == 1 ? lead : lead & (0x7Fu >> length);
+    for (size_t k = 1; k < length; ++k) {
+      point = (point << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3Fu);
+    }
+    i += length;
+    if (point >= 0x10000) {
+      units.push_back(static_cast<char16_t>(0xD800 + ((point - 0x10000) >> 10)));
+      units.push_back(static_cast<char16_t>(0xDC00 + ((point - 0x10000) & 0x3FF)));
+    } else {
+      units.push_back(static_cast<char16_t>(point));
+    }
+  }
+  return units;
+}
+
+// The stand-in engine's trace of a path: its length and units.
+std::string TracedUnits(const std::u16string& units) {
+  std::string traced = "length=" + std::to_string(units.size()) + " units=";
+  for (char16_t unit : units) {
+    char hex[8];
+    std::snprintf(hex, sizeof hex, " %04x", static_cast<unsigned>(unit));
+    traced += hex;
+  }
+  return traced;
+}
+
+// File names from any script reach the engine as typed. On Linux the
+// argument's bytes (here UTF-8) arrive as units of the same value; on
+// Windows the command line's own 16-bit text arrives unchanged, where the
+// narrow arguments would have turned these names into '?', control
+// characters, look-alike letters or path separators.
+struct PathCase {
+  const char* name;
+  friend void PrintTo(const PathCase& tested, std::ostream* out) { *out << tested.name; }
+  std::string file;   // UTF-8
+  std::string decoy;  // what a look-alike conversion would open instead
+};
+
+class InternationalPath : public ::testing::TestWithParam<PathCase> {};
+
+TEST_P(InternationalPath, ReachesTheEngineAsTyped) {
+  const PathCase& path = GetParam();
+  Scenario setup = WithConfiguration(" ", path.file);
+  if (!path.decoy.empty()) {
+    setup.files[path.decoy] = Configuration("<attempt result=\"failure\" code=\"316\"/>");
+  }
+  e2e::Result result = RunProgram(setup, {path.file});
+  EXPECT_EQ(result.out, HEADER + Bar(73) + Report(SUCCESS, 0));
+  EXPECT_EQ(result.status, 0);
+  std::u16string units;
+  if (e2e::TargetIsWindows()) {
+    units = Utf16(path.file);
+  } else {
+    for (char byte : path.file) {
+      units.push_back(static_cast<char16_t>(static_cast<unsigned char>(byte)));
+    }
+  }
+  EXPECT_NE(result.trace.find("ConfigFromXmlFile " + TracedUnits(units) + " reserved=0"), std::string::npos)
+      << result.trace;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Scripts, InternationalPath,
+    ::testing::Values(PathCase{"Latin1", "Gr\u00F6\u00DFe caf\u00E9.xml", ""},
+                      PathCase{"Euro", "na\u00EFve\u20AC \u2013 \u201Cq\u201D \u0160\u0152\u2122.xml", ""},
+                      PathCase{"PolishLetters", "\u0141\u00F3d\u0179.xml", "L\u00F3dZ.xml"},
+                      PathCase{"Cyrillic", "\u043A\u043E\u043D\u0444\u0438\u0433.xml", ""},
+                      PathCase{"Cjk", "\u8A2D\u5B9A\u8868.xml", ""},
+                      PathCase{"FullwidthBackslash",
+                               "a\uFF3C"
+                               "b.xml",
+                               "a/b.xml"},
+                      PathCase{"FullwidthSlash", "p\uFF0Fq.xml", "p/q.xml"},
+                      // Split by the narrow rules, the quotation mark would
+                      // end the path and make "3.xml" the exit mode.
+                      PathCase{"FullwidthQuoteAndBlank", "x\uFF02 3.xml", ""}),
+    CaseName());
+
 struct BrokenEngine {
   const char* name;
   friend void PrintTo(const BrokenEngine& tested, std::ostream* out) { *out << tested.name; }
@@ -182,6 +269,25 @@ INSTANTIATE_TEST_SUITE_P(Codes, ExitStatus,
                                            ExitCase{316, 60, 60}, ExitCase{-1, 255, 255},
                                            ExitCase{-5, 251, 251}, ExitCase{256, 255, 1}, ExitCase{257, 1, 1},
                                            ExitCase{-256, 255, 1}));
+
+// Windows keeps the whole 32-bit status, but Wine hands a Linux parent only
+// its low 8 bits: a batch file reads it inside Wine.
+class FullExitCode : public ::testing::TestWithParam<int> {};
+
+TEST_P(FullExitCode, ReachesAWindowsParentWhole) {
+  if (!e2e::TargetIsWindows()) {
+    GTEST_SKIP() << "a Linux status has 8 bits";
+  }
+  int code = GetParam();
+  Scenario setup = e2e::Succeeding(code);
+  setup.files["status.bat"] = "@quillon-config.exe setup.xml 0 > NUL\r\n@echo status=%ERRORLEVEL%\r\n";
+  std::unique_ptr<e2e::Prepared> run = e2e::PrepareRun(setup, {});
+  SetCommand(run.get(), {run->command[0], "cmd", "/c", "status.bat"});
+  e2e::Result result = e2e::RunPrepared(run.get(), e2e::Output::Pipe);
+  EXPECT_NE(result.out.find("status=" + std::to_string(code) + "\r\n"), std::string::npos) << result.out;
+}
+
+INSTANTIATE_TEST_SUITE_P(Codes, FullExitCode, ::testing::Values(70000, -70000, 316, -1, 256));
 
 struct MessageCase {
   const char* name;
@@ -275,6 +381,18 @@ TEST(EndToEnd, TerminalCodeEndsTheRetries) {
   EXPECT_EQ(result.out, HEADER + "*" + Report("Unknown return code.", 200) + "Re-try attempt #1.\n\n*" +
                             Report("The scanner/imager is in use by another program.", 315));
   EXPECT_EQ(result.status, e2e::ExpectedStatus(315));
+}
+
+TEST(EndToEnd, NothingIsLostOnANonBlockingPipeReadSlowly) {
+  if (e2e::TargetIsWindows()) {
+    GTEST_SKIP() << "a Windows program is handed no non-blocking pipe";
+  }
+  // Far more output than the pipe holds: one star for each of 20000 calls.
+  Scenario setup = WithConfiguration("<progress total=\"50\" from=\"1\" to=\"20000\"/>");
+  std::unique_ptr<e2e::Prepared> run = e2e::PrepareRun(setup, {"setup.xml"});
+  e2e::Result result = e2e::RunPrepared(run.get(), e2e::Output::NonBlockingSlowReader);
+  EXPECT_EQ(result.out, HEADER + Bar(20000) + Report(SUCCESS, 0));
+  EXPECT_EQ(result.status, 0);
 }
 
 TEST(EndToEnd, OutputNobodyReadsDoesNotStopTheConfiguration) {

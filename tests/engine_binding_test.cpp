@@ -26,10 +26,15 @@ TEST_F(EngineBinding, MissingEntryPointReleasesTheLibraryAndReportsCodeZero) {
   }
 }
 
-TEST_F(EngineBinding, PathBytesBecomeUnitsOfTheSameValue) {
-  fake::RunProgram({"quillon-config", "C:\\Config\\caf\xE9 \x80\xFF.xml"});
+// The arguments arrive as 16-bit text (on Linux each byte as the unit of the
+// same value, on Windows the command line's own text) and reach the engine
+// unit for unit, whatever lies beyond one byte.
+TEST_F(EngineBinding, PathUnitsReachTheEngineUnchanged) {
+  const std::u16string path =
+      u"C:\\Config\\caf\u00E9 \u0080\u00FF \u043A\u0444 \u8A2D \uFF3C\uFF02 \U0001F600.xml";
+  fake::RunProgramWide({u"quillon-config", path});
   ASSERT_EQ(fake::receivedPaths.size(), 1u);
-  EXPECT_EQ(fake::receivedPaths[0], u"C:\\Config\\caf\u00E9 \u0080\u00FF.xml");
+  EXPECT_EQ(fake::receivedPaths[0], path);
 }
 
 TEST_F(EngineBinding, PathReachesTheEngineWholeWhateverItsLength) {

@@ -70,10 +70,11 @@ TEST(ExitPause, AfterTheThreadStartError) {
 }
 
 TEST(ExitPause, ModeCountsOnlyAsExactlyOneDigitFromZeroToThree) {
-  EXPECT_EQ(ExitModeOf("0"), '0');
-  EXPECT_EQ(ExitModeOf("3"), '3');
-  for (const char* other : {"", "4", "00", "1 ", " 1", "x", "-1"}) {
-    EXPECT_EQ(ExitModeOf(other), '2') << "'" << other << "'";
+  EXPECT_EQ(ExitModeOf(u"0"), '0');
+  EXPECT_EQ(ExitModeOf(u"3"), '3');
+  // A wide digit whose low byte is '1' is not the digit.
+  for (const char16_t* other : {u"", u"4", u"00", u"1 ", u" 1", u"x", u"-1", u"\u0131", u"\uFF11"}) {
+    EXPECT_EQ(ExitModeOf(other), '2') << "first unit " << static_cast<int>(other[0]);
   }
 }
 

@@ -81,15 +81,23 @@ void ResetProgramState() {
   barStarted = false;
 }
 
-Run RunProgram(std::vector<std::string> arguments) {
+Run RunProgram(const std::vector<std::string>& arguments) {
+  std::vector<std::u16string> wide;
+  for (const std::string& argument : arguments) {
+    wide.emplace_back(argument.begin(), argument.end());
+  }
+  return RunProgramWide(wide);
+}
+
+Run RunProgramWide(std::vector<std::u16string> arguments) {
   ResetProgramState();
   transcript.clear();
   receivedPaths.clear();
   receivedCapacities.clear();
   callsMade = 0;
 
-  std::vector<char*> argv;
-  for (std::string& argument : arguments) {
+  std::vector<char16_t*> argv;
+  for (std::u16string& argument : arguments) {
     argv.push_back(&argument[0]);
   }
   argv.push_back(nullptr);

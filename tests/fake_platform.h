@@ -50,8 +50,12 @@ struct Run {
 };
 
 // Resets the program's process-wide state and the fakes' records, keeping
-// `engine` as the test set it, then runs ConsoleMain with the arguments.
-Run RunProgram(std::vector<std::string> arguments);
+// `engine` as the test set it, then runs ConsoleMain with the arguments as
+// 16-bit text.
+Run RunProgramWide(std::vector<std::u16string> arguments);
+
+// The same with ASCII arguments.
+Run RunProgram(const std::vector<std::string>& arguments);
 
 // Resets the program's process-wide state as at process start.
 void ResetProgramState();
