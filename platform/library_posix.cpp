@@ -1,13 +1,21 @@
-// Library loading on POSIX systems through the dynamic loader.
+// Library loading on Linux, through the dynamic loader, by full path only.
 //
 // The engine is looked for first in the directory of the running executable,
-// then by the loader's standard search with the bare file name. The current
-// directory is never searched: a bare name without a slash is not resolved
-// against it.
+// then in the directories of the loader's own search for this program, in
+// its order: the LD_LIBRARY_PATH entries, then the system's default
+// directories. Only absolute directories take part. The loader would take an
+// empty, "." or relative LD_LIBRARY_PATH entry (as
+// `export LD_LIBRARY_PATH=/usr/local/lib:$LD_LIBRARY_PATH` leaves when the
+// variable was unset) as the current directory, and load a library of that
+// name left wherever the operator stands.
 #include <dlfcn.h>
+#include <link.h>
 #include <unistd.h>
 
+#include <cstddef>
+#include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "platform/library.h"
 
@@ -24,14 +32,49 @@ std::string NarrowFileName(const char16_t* fileName) {
 }
 
 std::string ExecutableDirectory() {
-  char buffer[4096];
-  ssize_t length = readlink("/proc/self/exe", buffer, sizeof buffer);
-  if (length <= 0 || static_cast<size_t>(length) >= sizeof buffer) {
-    return std::string();
+  std::vector<char> buffer(4096);
+  for (;;) {
+    ssize_t length = readlink("/proc/self/exe", buffer.data(), buffer.size());
+    if (length <= 0) {
+      return std::string();
+    }
+    if (static_cast<size_t>(length) < buffer.size()) {
+      std::string path(buffer.data(), static_cast<size_t>(length));
+      return path.substr(0, path.rfind('/') + 1);
+    }
+    buffer.resize(buffer.size() * 2);
   }
-  std::string path(buffer, static_cast<size_t>(length));
-  size_t slash = path.rfind('/');
-  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+// The directories the dynamic loader searches for this program's libraries,
+// as the loader itself lists them.
+std::vector<std::string> LoaderDirectories() {
+  std::vector<std::string> directories;
+  void* self = dlopen(nullptr, RTLD_NOW);
+  Dl_serinfo size;
+  if (self == nullptr || dlinfo(self, RTLD_DI_SERINFOSIZE, &size) != 0) {
+    return directories;
+  }
+  // The list and its strings share one block of the reported size.
+  std::vector<std::max_align_t> block(size.dls_size / sizeof(std::max_align_t) + 1);
+  Dl_serinfo* info = reinterpret_cast<Dl_serinfo*>(block.data());
+  *info = size;
+  if (dlinfo(self, RTLD_DI_SERINFOSIZE, info) == 0 && dlinfo(self, RTLD_DI_SERINFO, info) == 0) {
+    for (unsigned int i = 0; i < info->dls_cnt; ++i) {
+      directories.emplace_back(info->dls_serpath[i].dls_name);  // NOLINT: the loader's array
+    }
+  }
+  return directories;
+}
+
+void* OpenByFullPath(std::string directory, const std::string& name) {
+  if (directory.empty() || directory[0] != '/') {
+    return nullptr;
+  }
+  if (directory.back() != '/') {
+    directory.push_back('/');
+  }
+  return dlopen((directory + name).c_str(), RTLD_NOW | RTLD_LOCAL);
 }
 
 }  // namespace
@@ -41,13 +84,14 @@ LibraryHandle OpenLibrary(const char16_t* fileName) {
   if (name.empty() || name.find('/') != std::string::npos) {
     return nullptr;
   }
-  void* library = nullptr;
-  std::string directory = ExecutableDirectory();
-  if (!directory.empty()) {
-    library = dlopen((directory + name).c_str(), RTLD_NOW | RTLD_LOCAL);
-  }
+  void* library = OpenByFullPath(ExecutableDirectory(), name);
   if (library == nullptr) {
-    library = dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL);
+    for (const std::string& directory : LoaderDirectories()) {
+      library = OpenByFullPath(directory, name);
+      if (library != nullptr) {
+        break;
+      }
+    }
   }
   return static_cast<LibraryHandle>(library);
 }

@@ -1,50 +1,127 @@
-// Library loading on Windows.
+// Library loading on Windows, by full path only.
 //
-// LoadLibraryW keeps the default search order: the application's directory
-// first, then the system folders and PATH. Before the first load the current
-// directory is taken out of the search, so that a library of the same name
-// left in whatever folder the operator stands in is never loaded.
+// The order is LoadLibraryW's standard one: the application's directory, the
+// system directory, the 16-bit system directory, the Windows directory, then
+// the PATH entries; but each is tried by its full path, and only absolute
+// directories take part, so neither the current directory nor a "." or
+// relative PATH entry can supply a library of that name.
+//
+// Why full paths rather than SetDefaultDllDirectories and AddDllDirectory:
+// the default directories leave PATH out altogether, and the order among
+// added directories is unspecified, while an engine installed in a PATH
+// folder must still be found, after the one beside the program.
 #include <windows.h>
+
+#include <algorithm>
+#include <string>
 
 #include "platform/library.h"
 
 namespace {
 
-bool searchHardened = false;
+using WideString = std::wstring;
 
-// SetDllDirectoryW puts its directory in the place of the current one.
-// Windows takes L"" as "no directory there"; Wine takes it as "no change"
-// and keeps searching the current directory. The application's own
-// directory, which is searched first anyway, does it on both.
-void TakeCurrentDirectoryOutOfSearch() {
-  wchar_t path[MAX_PATH];
-  DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-  if (length > 0 && length < MAX_PATH) {
-    wchar_t* lastSeparator = nullptr;
-    for (wchar_t* at = path; *at != 0; ++at) {
-      if (*at == L'\\' || *at == L'/') {
-        lastSeparator = at;
-      }
+// The directory of the running executable, with a trailing separator, read
+// whatever the length of the install path.
+WideString ApplicationDirectory() {
+  WideString path(MAX_PATH, L'\0');
+  for (;;) {
+    DWORD length = GetModuleFileNameW(nullptr, &path[0], static_cast<DWORD>(path.size()));
+    if (length == 0) {
+      return WideString();
     }
-    if (lastSeparator != nullptr) {
-      *lastSeparator = 0;
-      if (SetDllDirectoryW(path)) {
-        return;
-      }
+    if (length < path.size()) {
+      path.resize(length);
+      break;
     }
+    // Truncated: the buffer was too small.
+    path.resize(path.size() * 2);
   }
-  SetDllDirectoryW(L"");
+  size_t separator = path.find_last_of(L"\\/");
+  return separator == WideString::npos ? WideString() : path.substr(0, separator + 1);
+}
+
+// A directory from one of the system's calls that fill a buffer.
+template <typename Call>
+WideString SystemDirectory(Call call) {
+  UINT length = call(nullptr, 0);
+  if (length == 0) {
+    return WideString();
+  }
+  WideString directory(length, L'\0');
+  length = call(&directory[0], length);
+  directory.resize(length);
+  return directory;
+}
+
+// "C:\..." or "\\server\share\...": a directory that does not depend on the
+// current directory or the current drive.
+bool IsAbsolute(const WideString& directory) {
+  bool drive =
+      directory.size() >= 3 &&
+      ((directory[0] >= L'A' && directory[0] <= L'Z') || (directory[0] >= L'a' && directory[0] <= L'z')) &&
+      directory[1] == L':' && (directory[2] == L'\\' || directory[2] == L'/');
+  bool unc = directory.size() >= 3 && (directory[0] == L'\\' || directory[0] == L'/') &&
+             (directory[1] == L'\\' || directory[1] == L'/');
+  return drive || unc;
+}
+
+HMODULE LoadFrom(WideString directory, const wchar_t* name) {
+  if (!directory.empty() && directory.front() == L'"' && directory.back() == L'"' && directory.size() >= 2) {
+    directory = directory.substr(1, directory.size() - 2);
+  }
+  if (!IsAbsolute(directory)) {
+    return nullptr;
+  }
+  if (directory.back() != L'\\' && directory.back() != L'/') {
+    directory.push_back(L'\\');
+  }
+  WideString full = directory + name;
+  // A path of MAX_PATH or more loads only in its extended form.
+  if (full.size() >= MAX_PATH && full.compare(0, 4, L"\\\\?\\") != 0) {
+    full = (full[1] == L':' ? L"\\\\?\\" + full : L"\\\\?\\UNC\\" + full.substr(2));
+    std::replace(full.begin(), full.end(), L'/', L'\\');
+  }
+  // The engine's own dependencies are then looked for beside it first.
+  return LoadLibraryExW(full.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+}
+
+WideString PathVariable() {
+  DWORD length = GetEnvironmentVariableW(L"PATH", nullptr, 0);
+  if (length == 0) {
+    return WideString();
+  }
+  WideString path(length, L'\0');
+  length = GetEnvironmentVariableW(L"PATH", &path[0], length);
+  path.resize(length);
+  return path;
 }
 
 }  // namespace
 
 LibraryHandle OpenLibrary(const char16_t* fileName) {
-  if (!searchHardened) {
-    TakeCurrentDirectoryOutOfSearch();
-    searchHardened = true;
-  }
   // 16-bit text is the platform's wide text.
-  HMODULE library = LoadLibraryW(reinterpret_cast<const wchar_t*>(fileName));
+  const wchar_t* name = reinterpret_cast<const wchar_t*>(fileName);
+  WideString windows = SystemDirectory(GetWindowsDirectoryW);
+  HMODULE library = LoadFrom(ApplicationDirectory(), name);
+  if (library == nullptr) {
+    library = LoadFrom(SystemDirectory(GetSystemDirectoryW), name);
+  }
+  if (library == nullptr && !windows.empty()) {
+    library = LoadFrom(windows + L"\\System", name);
+  }
+  if (library == nullptr) {
+    library = LoadFrom(windows, name);
+  }
+  WideString path = PathVariable();
+  for (size_t start = 0; library == nullptr && start < path.size();) {
+    size_t end = path.find(L';', start);
+    if (end == WideString::npos) {
+      end = path.size();
+    }
+    library = LoadFrom(path.substr(start, end - start), name);
+    start = end + 1;
+  }
   return reinterpret_cast<LibraryHandle>(library);
 }
 

@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -67,6 +68,17 @@ void WriteFile(const std::string& path, const std::string& contents) {
 void CopyFile(const std::string& from, const std::string& to) {
   WriteFile(to, ReadFile(from));
   chmod(to.c_str(), 0755);
+}
+
+// Copies a build of the stand-in engine into the directory as Quennix.dll.
+void PlaceEngine(EngineBuild build, const std::string& directory) {
+  const char* source = build == EngineBuild::Full        ? QUILLON_ENGINE
+                       : build == EngineBuild::NoMessage ? QUILLON_ENGINE_NO_MESSAGE
+                       : build == EngineBuild::NoConfig  ? QUILLON_ENGINE_NO_CONFIG
+                                                         : nullptr;
+  if (source != nullptr) {
+    CopyFile(source, directory + "/Quennix.dll");
+  }
 }
 
 std::string MakeDirectory() {
@@ -150,26 +162,24 @@ std::unique_ptr<Prepared> PrepareRun(const Scenario& setup, const std::vector<st
   }
   run->top = MakeDirectory();
   run->directory = run->top;
-  std::string program = run->top + "/" + BaseName(exe);
-  if (setup.engineInWorkingDirectoryOnly) {
-    program = run->top + "/bin/" + BaseName(exe);
+  std::string programDirectory = run->top;
+  bool apart = setup.plantedEngine != EngineBuild::None || setup.libraryEngine != EngineBuild::None ||
+               setup.installDepth > 0;
+  if (apart) {
+    programDirectory = run->top + "/bin";
     run->directory = run->top + "/work";
   }
-  CopyFile(exe, program);
-  const std::string engine = run->directory + "/Quennix.dll";
-  switch (setup.engine) {
-    case EngineBuild::Full:
-      CopyFile(QUILLON_ENGINE, engine);
-      break;
-    case EngineBuild::NoMessage:
-      CopyFile(QUILLON_ENGINE_NO_MESSAGE, engine);
-      break;
-    case EngineBuild::NoConfig:
-      CopyFile(QUILLON_ENGINE_NO_CONFIG, engine);
-      break;
-    case EngineBuild::None:
-      break;
+  for (int level = 0; level < setup.installDepth; ++level) {
+    programDirectory += "/" + std::string(99, static_cast<char>('a' + level));
   }
+  const std::string libraryDirectory = run->top + "/lib";
+  std::string program = programDirectory + "/" + BaseName(exe);
+  CopyFile(exe, program);
+  PlaceEngine(setup.engine, programDirectory);
+  PlaceEngine(setup.plantedEngine, run->directory);
+  PlaceEngine(setup.plantedEngine, run->directory + "/sub");
+  PlaceEngine(setup.libraryEngine, libraryDirectory);
+  mkdir(run->directory.c_str(), 0755);
   for (const auto& file : setup.files) {
     WriteFile(run->directory + "/" + file.first, file.second);
   }
@@ -185,7 +195,16 @@ std::unique_ptr<Prepared> PrepareRun(const Scenario& setup, const std::vector<st
   for (const std::string& variable : ListOf(QUILLON_WINE_ENVIRONMENT)) {
     run->environment.push_back(variable);
   }
-  for (const std::string& variable : setup.environment) {
+  // The library folder as the program sees it: under Wine through drive Z:.
+  std::string library = libraryDirectory;
+  if (TargetIsWindows()) {
+    library = "Z:" + library;
+    std::replace(library.begin(), library.end(), '/', '\\');
+  }
+  for (std::string variable : setup.environment) {
+    for (size_t at = variable.find("{lib}"); at != std::string::npos; at = variable.find("{lib}")) {
+      variable.replace(at, 5, library);
+    }
     run->environment.push_back(variable);
   }
   run->argv = Pointers(run->command);

@@ -22,12 +22,18 @@ enum class Output {
 };
 
 struct Scenario {
-  EngineBuild engine = EngineBuild::Full;
-  std::map<std::string, std::string> files;  // relative path -> contents
+  EngineBuild engine = EngineBuild::Full;    // beside the program
+  std::map<std::string, std::string> files;  // in the working directory: relative path -> contents
   Output output = Output::Pipe;
-  // The program runs from a directory of its own, and the engine and the
-  // files are in the working directory only.
-  bool engineInWorkingDirectoryOnly = false;
+  // Engines away from the program, which then sits in a directory of its
+  // own apart from the working directory: one planted in the working
+  // directory and in its folder "sub", and one in a library folder that the
+  // environment can name as "{lib}".
+  EngineBuild plantedEngine = EngineBuild::None;
+  EngineBuild libraryEngine = EngineBuild::None;
+  // The program and the engine beside it installed this many folders deep,
+  // each of 99 characters.
+  int installDepth = 0;
   // Variables added to the program's otherwise clean environment.
   std::vector<std::string> environment;
 };

@@ -236,12 +236,86 @@ INSTANTIATE_TEST_SUITE_P(Builds, EngineNotBound,
                                            BrokenEngine{"WithoutConfigFromXmlFile", EngineBuild::NoConfig}),
                          CaseName());
 
-TEST(EndToEnd, LibraryInTheCurrentDirectoryIsNeverLoaded) {
-  Scenario setup = WithConfiguration(" ");
-  setup.engineInWorkingDirectoryOnly = true;
+// Where the engine is found. The program sits in a directory of its own;
+// an engine may lie beside it, in the working directory (and its folder
+// "sub"), and in a library folder that the search path can name. The search
+// path is LD_LIBRARY_PATH on Linux and PATH on Windows (under Wine, through
+// WINEPATH).
+struct SearchCase {
+  const char* name;
+  friend void PrintTo(const SearchCase& tested, std::ostream* out) { *out << tested.name; }
+  EngineBuild beside;
+  EngineBuild planted;
+  EngineBuild library;
+  std::vector<std::string> searchPath;  // entries; "{lib}" is the library folder
+  bool found;
+};
+
+class EngineSearch : public ::testing::TestWithParam<SearchCase> {};
+
+TEST_P(EngineSearch, NeverLoadsFromTheCurrentDirectory) {
+  const SearchCase& search = GetParam();
+  Scenario setup;
+  setup.engine = search.beside;
+  setup.plantedEngine = search.planted;
+  setup.libraryEngine = search.library;
+  setup.files["setup.xml"] = Configuration(" ");
+  if (!search.searchPath.empty()) {
+    std::string joined;
+    for (const std::string& entry : search.searchPath) {
+      joined += (joined.empty() ? "" : e2e::TargetIsWindows() ? ";" : ":") + entry;
+    }
+    // A search path of only empty entries still names the variable.
+    if (joined.empty()) {
+      joined = e2e::TargetIsWindows() ? ";" : ":";
+    }
+    setup.environment.push_back((e2e::TargetIsWindows() ? "WINEPATH=" : "LD_LIBRARY_PATH=") + joined);
+  }
   e2e::Result result = RunProgram(setup, {"setup.xml"});
-  EXPECT_EQ(result.out, HEADER + golden::LOAD_FAILURE + "\n Return Code = 0\n");
-  EXPECT_EQ(result.status, 255);
+  if (search.found) {
+    EXPECT_EQ(result.out, HEADER + Bar(73) + Report(SUCCESS, 0));
+    EXPECT_EQ(result.status, 0);
+  } else {
+    EXPECT_EQ(result.out, HEADER + golden::LOAD_FAILURE + "\n Return Code = 0\n");
+    EXPECT_EQ(result.status, 255);
+  }
+}
+
+const EngineBuild FULL = EngineBuild::Full;
+const EngineBuild NONE = EngineBuild::None;
+
+INSTANTIATE_TEST_SUITE_P(
+    Paths, EngineSearch,
+    ::testing::Values(
+        SearchCase{"NoSearchPath", NONE, FULL, NONE, {}, false},
+        // What `export LD_LIBRARY_PATH=/usr/local/lib:$LD_LIBRARY_PATH` leaves
+        // when the variable was unset, and its like.
+        SearchCase{"EmptyEntry", NONE, FULL, NONE, {"/usr/local/lib", ""}, false},
+        SearchCase{"OnlyEmpty", NONE, FULL, NONE, {""}, false},
+        SearchCase{"Dot", NONE, FULL, NONE, {"."}, false},
+        SearchCase{"EmptyBetweenAbsolute", NONE, FULL, NONE, {"/a", "", "/b"}, false},
+        SearchCase{"Relative", NONE, FULL, NONE, {"sub"}, false},
+        // An absolute folder on the search path is still searched...
+        SearchCase{"AbsoluteFolder", NONE, FULL, FULL, {"/a", "{lib}"}, true},
+        // ...after the program's own directory: a broken engine there wins
+        // over a good one on the search path, and the other way round.
+        SearchCase{"BesideWinsOverSearchPath", FULL, NONE, EngineBuild::NoConfig, {"{lib}"}, true},
+        SearchCase{"BesideIsTakenEvenWhenBroken", EngineBuild::NoConfig, NONE, FULL, {"{lib}"}, false}),
+    CaseName());
+
+// An install path longer than Windows' classic MAX_PATH of 260 characters:
+// the engine beside the program is found, and none in the current directory.
+TEST(EndToEnd, ProgramInstalledDeepSearchesAsUsual) {
+  Scenario beside = WithConfiguration(" ");
+  beside.installDepth = 4;
+  e2e::Result found = RunProgram(beside, {"setup.xml"});
+  EXPECT_EQ(found.out, HEADER + Bar(73) + Report(SUCCESS, 0));
+
+  Scenario planted = beside;
+  planted.engine = EngineBuild::None;
+  planted.plantedEngine = EngineBuild::Full;
+  e2e::Result notFound = RunProgram(planted, {"setup.xml"});
+  EXPECT_EQ(notFound.out, HEADER + golden::LOAD_FAILURE + "\n Return Code = 0\n");
 }
 
 // Linux keeps 8 bits of a status; the program maps a non-zero code whose low
