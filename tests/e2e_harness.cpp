@@ -291,6 +291,7 @@ Result RunPrepared(Prepared* prepared, Output output) {
   posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);
 
   pid_t child = 0;
+  auto started = std::chrono::steady_clock::now();
   int spawned = posix_spawn(&child, argv[0], &actions, &attributes, argv, run.envp.data());
   posix_spawn_file_actions_destroy(&actions);
   posix_spawnattr_destroy(&attributes);
@@ -326,6 +327,7 @@ Result RunPrepared(Prepared* prepared, Output output) {
   int status = 0;
   while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
   }
+  result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
   result.status = StatusOf(status);
   Finish(run, &result);
   return result;

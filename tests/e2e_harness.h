@@ -39,10 +39,11 @@ struct Scenario {
 };
 
 struct Result {
-  std::string out;    // everything written to standard output
-  std::string err;    // everything written to standard error
-  int status = -1;    // exit status as the parent sees it
-  std::string trace;  // the stand-in engine's record of its calls
+  std::string out;     // everything written to standard output
+  std::string err;     // everything written to standard error
+  int status = -1;     // exit status as the parent sees it
+  std::string trace;   // the stand-in engine's record of its calls
+  double seconds = 0;  // from the program's start to its end
 };
 
 // Runs the program with these arguments after the program name.

@@ -457,6 +457,41 @@ TEST(EndToEnd, TerminalCodeEndsTheRetries) {
   EXPECT_EQ(result.status, e2e::ExpectedStatus(315));
 }
 
+// The fixed pauses are real: each run lasts at least as long as its pauses
+// add up to. (Only a lower bound: a busy machine may take longer.)
+struct PauseCase {
+  const char* name;
+  friend void PrintTo(const PauseCase& tested, std::ostream* out) { *out << tested.name; }
+  std::string simulate;  // empty: no configuration file at all
+  std::vector<std::string> arguments;
+  double atLeastSeconds;
+};
+
+class RealPause : public ::testing::TestWithParam<PauseCase> {};
+
+TEST_P(RealPause, LastsAtLeastItsPauses) {
+  const PauseCase& pause = GetParam();
+  Scenario setup = WithConfiguration(pause.simulate);
+  e2e::Result result = RunProgram(setup, pause.arguments);
+  EXPECT_GE(result.seconds, pause.atLeastSeconds);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Runs, RealPause,
+    ::testing::Values(
+        // The request for a path, then 1.5 s.
+        PauseCase{"NoPath", " ", {}, 1.5},
+        // A bar completed in one go: 73 stars 20 ms apart, then 1.5 s.
+        PauseCase{"BarFilledInOneGo", "<progress total=\"-1\" values=\"-1\"/>", {"setup.xml"}, 1.46 + 1.5},
+        // A failed attempt, 1.5 s before the retry, then 1.5 s after the report.
+        PauseCase{"Retry",
+                  "<attempt result=\"failure\" code=\"200\"/><progress total=\"730\" values=\"730\"/>",
+                  {"setup.xml"},
+                  1.5 + 1.5},
+        // Exit mode 3: 1.5 s, then 5 s more.
+        PauseCase{"ExitModeThree", "<progress total=\"730\" values=\"730\"/>", {"setup.xml", "3"}, 6.5}),
+    CaseName());
+
 TEST(EndToEnd, NothingIsLostOnANonBlockingPipeReadSlowly) {
   if (e2e::TargetIsWindows()) {
     GTEST_SKIP() << "a Windows program is handed no non-blocking pipe";

@@ -82,6 +82,8 @@ INSTANTIATE_TEST_SUITE_P(
                       ReportCase{"HighBytes", u"Fehler: \u00FCber \u00E9", false,
                                  "Fehler: \xFC"
                                  "ber \xE9"},
+                      // The last unit with a byte form, and the first without.
+                      ReportCase{"ByteBoundary", u"\u00FF\u0100", false, "\xFF?"},
                       ReportCase{"WiderUnitsAsQuestionMarks", u"\u263A ok \u20AC \U0001F600", false,
                                  "? ok ? ??"},
                       // 256 units, no zero: exactly the buffer is printed, nothing past it.

@@ -48,8 +48,15 @@ INSTANTIATE_TEST_SUITE_P(
                   "{config}" + Retry(200, 1) + "{config}" + Retry(200, 2) + "{config}" + Retry(200, 3) +
                       "{config}{joined}" + Report(200) + END + "200}",
                   200},
+        // Each of the four terminal codes ends the run at once.
         RetryCase{
-            "TerminalAtFirst", {{false, 316, {}}}, "{config}{joined}" + Report(316) + END + "316}", 316},
+            "Terminal302AtFirst", {{false, 302, {}}}, "{config}{joined}" + Report(302) + END + "302}", 302},
+        RetryCase{
+            "Terminal307AtFirst", {{false, 307, {}}}, "{config}{joined}" + Report(307) + END + "307}", 307},
+        RetryCase{
+            "Terminal315AtFirst", {{false, 315, {}}}, "{config}{joined}" + Report(315) + END + "315}", 315},
+        RetryCase{
+            "Terminal316AtFirst", {{false, 316, {}}}, "{config}{joined}" + Report(316) + END + "316}", 316},
         RetryCase{"TerminalAtSecond",
                   {{false, 200, {}}, {false, 315, {}}},
                   "{config}" + Retry(200, 1) + "{config}{joined}" + Report(315) + END + "315}",
