@@ -88,13 +88,29 @@ std::string DescribeUnits(const char16_t* text) {
   return "length=" + std::to_string(length) + " units=" + described;
 }
 
+// A decimal number, as a configuration writes it: an optional '-' and
+// digits, nothing else. Leading zeros are plain zeros ("0900" is 900), not
+// an octal prefix, and the same on every platform.
 bool ParseNumber(const std::string& text, long long low, long long high, int32_t* value) {
-  if (text.empty()) {
+  size_t first = !text.empty() && text[0] == '-' ? 1 : 0;
+  if (first == text.size()) {
     return false;
   }
-  char* end = nullptr;
-  long long number = std::strtoll(text.c_str(), &end, 0);
-  if (*end != 0 || number < low || number > high) {
+  long long number = 0;
+  for (size_t i = first; i < text.size(); ++i) {
+    if (text[i] < '0' || text[i] > '9') {
+      return false;
+    }
+    number = number * 10 + (text[i] - '0');
+    // Every range asked for lies within 32 bits; stop long before overflow.
+    if (number > (1LL << 32)) {
+      return false;
+    }
+  }
+  if (first == 1) {
+    number = -number;
+  }
+  if (number < low || number > high) {
     return false;
   }
   *value = static_cast<int32_t>(number);
@@ -347,6 +363,8 @@ uint8_t EngineConfigure(const char16_t* path, int32_t* returnCode, EngineProgres
     case XmlReadResult::NotWellFormed:
       lastDetail = std::to_string(errorLine);
       return Finish(returnCode, CODE_NOT_WELL_FORMED, false);
+    case XmlReadResult::TooDeep:
+      return Finish(returnCode, CODE_NOT_A_CONFIGURATION, false);
     case XmlReadResult::Ok:
       break;
   }

@@ -19,6 +19,45 @@ int LineAt(const std::string& bytes, ptrdiff_t offset) {
   return line;
 }
 
+// The depth of the deepest element under `top`, counted without recursion;
+// stops counting past MAX_XML_DEPTH.
+size_t Depth(const pugi::xml_node& top) {
+  size_t deepest = 1;
+  size_t depth = 1;
+  pugi::xml_node node = top;
+  for (;;) {
+    pugi::xml_node child = node.first_child();
+    while (child && child.type() != pugi::node_element) {
+      child = child.next_sibling();
+    }
+    if (child && depth <= MAX_XML_DEPTH) {
+      node = child;
+      ++depth;
+      if (depth > deepest) {
+        deepest = depth;
+      }
+      continue;
+    }
+    // Up until a later sibling element is found.
+    for (;;) {
+      if (node == top) {
+        return deepest;
+      }
+      pugi::xml_node sibling = node.next_sibling();
+      while (sibling && sibling.type() != pugi::node_element) {
+        sibling = sibling.next_sibling();
+      }
+      if (sibling) {
+        node = sibling;
+        break;
+      }
+      node = node.parent();
+      --depth;
+    }
+  }
+}
+
+// Recursive, over a tree no deeper than MAX_XML_DEPTH.
 void Convert(const pugi::xml_node& node, XmlElement* element) {
   element->name = node.name();
   for (const pugi::xml_attribute& attribute : node.attributes()) {
@@ -52,16 +91,34 @@ XmlReadResult ReadXmlFile(const char16_t* path, XmlElement* root, int* errorLine
     return XmlReadResult::CannotOpen;
   }
 
+  // As a fragment, pugixml keeps what stands outside the root element, so
+  // that a second root or stray text is refused as XML refuses it, rather
+  // than quietly dropped.
   pugi::xml_document document;
-  pugi::xml_parse_result parsed = document.load_buffer(bytes.data(), bytes.size());
+  pugi::xml_parse_result parsed =
+      document.load_buffer(bytes.data(), bytes.size(), pugi::parse_default | pugi::parse_fragment);
   if (!parsed) {
     *errorLine = LineAt(bytes, parsed.offset);
     return XmlReadResult::NotWellFormed;
   }
-  pugi::xml_node top = document.document_element();
+  pugi::xml_node top;
+  for (const pugi::xml_node& node : document.children()) {
+    bool outsideRoot = node.type() == pugi::node_pcdata || node.type() == pugi::node_cdata ||
+                       (node.type() == pugi::node_element && top);
+    if (outsideRoot) {
+      *errorLine = LineAt(bytes, node.offset_debug());
+      return XmlReadResult::NotWellFormed;
+    }
+    if (node.type() == pugi::node_element) {
+      top = node;
+    }
+  }
   if (!top) {
     *errorLine = LineAt(bytes, static_cast<ptrdiff_t>(bytes.size()));
     return XmlReadResult::NotWellFormed;
+  }
+  if (Depth(top) > MAX_XML_DEPTH) {
+    return XmlReadResult::TooDeep;
   }
   Convert(top, root);
   return XmlReadResult::Ok;

@@ -29,6 +29,9 @@ std::string LocalName(IXmlReader* reader) {
   return ToUtf8(name, length);
 }
 
+// Returned when elements nest deeper than MAX_XML_DEPTH.
+constexpr HRESULT TOO_DEEP = static_cast<HRESULT>(0xA0DE0001);
+
 // Reads the whole document into `root`; S_OK when it is well-formed.
 HRESULT ReadDocument(IXmlReader* reader, XmlElement* root) {
   std::vector<XmlElement*> open;
@@ -37,6 +40,9 @@ HRESULT ReadDocument(IXmlReader* reader, XmlElement* root) {
   HRESULT result;
   while ((result = reader->Read(&type)) == S_OK) {
     if (type == XmlNodeType_Element) {
+      if (open.size() >= MAX_XML_DEPTH) {
+        return TOO_DEEP;
+      }
       XmlElement* element = root;
       if (!open.empty()) {
         open.back()->children.emplace_back();
@@ -101,7 +107,9 @@ XmlReadResult ReadXmlFile(const char16_t* path, XmlElement* root, int* errorLine
     result = ReadDocument(reader, root);
   }
   XmlReadResult outcome = XmlReadResult::Ok;
-  if (FAILED(result)) {
+  if (result == TOO_DEEP) {
+    outcome = XmlReadResult::TooDeep;
+  } else if (FAILED(result)) {
     UINT line = 0;
     reader->GetLineNumber(&line);
     *errorLine = static_cast<int>(line);

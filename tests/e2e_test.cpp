@@ -430,6 +430,64 @@ TEST(EndToEnd, EngineErrorsAreRetriedWithTheirMessages) {
   EXPECT_EQ(result.status, 202);
 }
 
+// The stand-in engine reads XML and numbers alike on both platforms, and an
+// absurd file ends the run with a code, never with a crash.
+std::string Nested(int levels) {
+  std::string xml = "<configuration device=\"Quillon 3\">";
+  for (int level = 1; level < levels; ++level) {
+    xml += "<x>";
+  }
+  for (int level = 1; level < levels; ++level) {
+    xml += "</x>";
+  }
+  return xml + "</configuration>\n";
+}
+
+struct ReadingCase {
+  const char* name;
+  friend void PrintTo(const ReadingCase& tested, std::ostream* out) { *out << tested.name; }
+  std::string xml;
+  std::string message;
+  int code;
+};
+
+class EngineReading : public ::testing::TestWithParam<ReadingCase> {};
+
+TEST_P(EngineReading, IsTheSameOnEveryPlatform) {
+  const ReadingCase& reading = GetParam();
+  Scenario setup;
+  setup.files["setup.xml"] = reading.xml;
+  e2e::Result result = RunProgram(setup, {"setup.xml"});
+  if (reading.code == 0) {
+    EXPECT_EQ(result.out, HEADER + Bar(73) + Report(SUCCESS, 0));
+  } else {
+    EXPECT_EQ(result.out, HEADER + RetriedThrice(Report(reading.message, reading.code)));
+  }
+  EXPECT_EQ(result.status, reading.code);
+}
+
+const std::string NOT_A_CONFIGURATION = "The XML file is not a scanner/imager configuration.";
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, EngineReading,
+    ::testing::Values(
+        // Leading zeros are decimal, not an octal prefix.
+        ReadingCase{"LeadingZero",
+                    "<configuration><setting name=\"decode-timeout-ms\" value=\"0900\"/></configuration>", "",
+                    0},
+        ReadingCase{"HexIsNoNumber",
+                    "<configuration><setting name=\"decode-timeout-ms\" value=\"0x200\"/></configuration>",
+                    "Invalid value \"0x200\" for setting \"decode-timeout-ms\".", 204},
+        ReadingCase{"TwoRoots", "<configuration/>\n\n<configuration/>\n",
+                    "The XML file is not well-formed (line 3).", 202},
+        ReadingCase{"TextAfterTheRoot", "<configuration/>trailing\n",
+                    "The XML file is not well-formed (line 1).", 202},
+        ReadingCase{"DeepestAllowed", Nested(64), "", 0},
+        ReadingCase{"TooDeep", Nested(65), NOT_A_CONFIGURATION, 205},
+        // 60,000 levels, about 420 KB: once enough to exhaust the stack.
+        ReadingCase{"VeryDeep", Nested(60000), NOT_A_CONFIGURATION, 205}),
+    CaseName());
+
 TEST(EndToEnd, FileThatCannotBeOpenedIsNamed) {
   Scenario setup;
   e2e::Result result = RunProgram(setup, {"missing.xml", "0"});
