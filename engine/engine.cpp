@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "engine/console_probe.h"
 #include "engine/xml_document.h"
 
 namespace {
@@ -189,8 +190,16 @@ int32_t CheckSettings(const XmlElement& root) {
 
 // --- Fault injection -------------------------------------------------------
 
+// How long a hold waits for its release at most, so that a test that never
+// releases it still ends.
+constexpr int HOLD_LIMIT_MS = 120000;
+
 struct Simulation {
   int paceMs = DEFAULT_PACE_MS;
+  // After this many progress calls of an attempt (0: never), wait until the
+  // file named by holdUntil exists, as if the device took its time.
+  int32_t holdAfter = 0;
+  std::string holdUntil;
   std::vector<Attempt> attempts;
   std::vector<ProgressCall> progress;
 };
@@ -236,6 +245,12 @@ void ReadSimulation(const XmlElement& simulate, Simulation* simulation) {
     if (ParseNumber(*pace, 0, 1000, &paceMs)) {
       simulation->paceMs = paceMs;
     }
+  }
+  const std::string* holdAfter = FindAttribute(simulate, "hold-after");
+  const std::string* holdUntil = FindAttribute(simulate, "hold-until");
+  if (holdAfter != nullptr && holdUntil != nullptr &&
+      ParseNumber(*holdAfter, 1, INT32_MAX, &simulation->holdAfter)) {
+    simulation->holdUntil = *holdUntil;
   }
   for (const XmlElement& child : simulate.children) {
     if (child.name == "progress") {
@@ -284,10 +299,28 @@ std::vector<ProgressCall> FullBar() {
   return calls;
 }
 
-void ReportProgress(const std::vector<ProgressCall>& calls, int paceMs, EngineProgressFn progress) {
+void Hold(const std::string& until) {
+  Trace("hold" + ConsoleInputMode());
+  for (int waited = 0; waited < HOLD_LIMIT_MS; waited += 10) {
+    if (std::FILE* file = std::fopen(until.c_str(), "rb")) {
+      std::fclose(file);
+      break;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  Trace("released");
+}
+
+void ReportProgress(const std::vector<ProgressCall>& calls, const Simulation& simulation,
+                    EngineProgressFn progress) {
+  int paceMs = simulation.paceMs;
+  int32_t made = 0;
   for (const ProgressCall& call : calls) {
     if (progress != nullptr) {
       progress(call.first, call.second);
+    }
+    if (++made == simulation.holdAfter) {
+      Hold(simulation.holdUntil);
     }
     if (paceMs > 0) {
       std::this_thread::sleep_for(std::chrono::milliseconds(paceMs));
@@ -395,7 +428,7 @@ uint8_t EngineConfigure(const char16_t* path, int32_t* returnCode, EngineProgres
   const std::vector<ProgressCall>& calls = !outcome.progress.empty()      ? outcome.progress
                                            : !simulation.progress.empty() ? simulation.progress
                                                                           : FullBar();
-  ReportProgress(calls, simulation.paceMs, progress);
+  ReportProgress(calls, simulation, progress);
   return Finish(returnCode, outcome.code, outcome.succeeds);
 }
 

@@ -8,6 +8,7 @@
 #include "platform/console.h"
 #include "platform/process.h"
 #include "platform/sleep.h"
+#include "platform/terminal.h"
 #include "platform/thread.h"
 #include "progress/progress_display.h"
 #include "run/config_thread.h"
@@ -44,6 +45,7 @@ void PrintBox(const char* first, const char* second) {
   if (argc > 2) {
     WaitBeforeExit(argv, returnCode);
   }
+  ReleaseConsole();
   EndProcess(status);
 }
 
@@ -61,6 +63,9 @@ void ConsoleMain(int argc, char16_t** argv) {
     EndProcess(NOT_CONFIGURED);
   }
 
+  // From the warning box to the end of the exit pause the console belongs
+  // to the run: nothing typed at it shows in the bar or holds up the engine.
+  TakeConsole();
   PrintBox(WARNING_LINE_1, WARNING_LINE_2);
   ShowProcessStatus();
 

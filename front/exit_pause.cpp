@@ -3,15 +3,18 @@
 #include <cstdint>
 
 #include "output/print.h"
-#include "platform/keyboard.h"
 #include "platform/sleep.h"
+#include "platform/terminal.h"
 
 namespace {
 
 constexpr uint32_t SHORT_PAUSE_MS = 1500;
 constexpr uint32_t TIMED_PAUSE_MS = 5000;
 
+// Waits for a key pressed after the prompt appeared: one typed during the
+// run must not end the wait before the operator could read the verdict.
 void PromptAndAwaitKey() {
+  DiscardTypedAhead();
   Print("\nPress any key to exit...");
   AwaitKeyPress();
 }

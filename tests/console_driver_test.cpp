@@ -46,6 +46,30 @@ TEST_F(ConsoleDriver, EngineThatNeverLoadedShowsCodeZeroButExitsMinusOne) {
   EXPECT_EQ(run.status, -1);
 }
 
+// The console belongs to the run from the warning box to the exit, and is
+// given back on every path that took it; the prompt waits for a key typed
+// after it appeared.
+TEST_F(ConsoleDriver, ConsoleIsHeldFromTheWarningBoxToTheExit) {
+  fake::Run noPath = fake::RunProgram({"quillon-config"});
+  EXPECT_TRUE(fake::consoleEvents.empty());
+
+  fake::engine.attempts = {{true, 150, {}}};
+  fake::Run run = fake::RunProgram({"quillon-config", "setup.xml", "2"});
+  size_t prompt = run.transcript.rfind(golden::PROMPT);
+  ASSERT_NE(prompt, std::string::npos);
+  EXPECT_EQ(fake::consoleEvents,
+            (std::vector<std::string>{"take at " + std::to_string(golden::BANNER.size()),
+                                      "discard at " + std::to_string(prompt),
+                                      "release at " + std::to_string(run.transcript.size() - 10)}));
+  EXPECT_EQ(run.transcript.substr(run.transcript.size() - 10), "{exit 150}");
+
+  fake::threadStartFails = true;
+  fake::Run failed = fake::RunProgram({"quillon-config", "setup.xml"});
+  EXPECT_EQ(fake::consoleEvents,
+            (std::vector<std::string>{"take at " + std::to_string(golden::BANNER.size()),
+                                      "release at " + std::to_string(failed.transcript.size() - 9)}));
+}
+
 TEST_F(ConsoleDriver, ThreadThatCannotStartEndsWithMinusOne) {
   fake::threadStartFails = true;
   fake::Run run = fake::RunProgram({"quillon-config", "setup.xml"});

@@ -17,6 +17,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <stdexcept>
 
@@ -53,17 +54,6 @@ std::vector<std::string> ListOf(const std::string& list) {
 }
 
 std::string BaseName(const std::string& path) { return path.substr(path.rfind('/') + 1); }
-
-void WriteFile(const std::string& path, const std::string& contents) {
-  for (size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1)) {
-    mkdir(path.substr(0, slash).c_str(), 0755);
-  }
-  std::ofstream out(path, std::ios::binary);
-  out << contents;
-  if (!out) {
-    throw std::runtime_error("cannot write " + path);
-  }
-}
 
 void CopyFile(const std::string& from, const std::string& to) {
   WriteFile(to, ReadFile(from));
@@ -109,6 +99,17 @@ std::string ReadAll(int fd) {
 }  // namespace
 
 std::string ExamplesDirectory() { return QUILLON_SOURCE_DIR "/examples"; }
+
+void WriteFile(const std::string& path, const std::string& contents) {
+  for (size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1)) {
+    mkdir(path.substr(0, slash).c_str(), 0755);
+  }
+  std::ofstream out(path, std::ios::binary);
+  out << contents;
+  if (!out) {
+    throw std::runtime_error("cannot write " + path);
+  }
+}
 
 std::string ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -334,35 +335,78 @@ Result RunPrepared(Prepared* prepared, Output output) {
 }
 
 TerminalProgram::TerminalProgram(const Scenario& setup, const std::vector<std::string>& arguments,
-                                 bool stdinFromDevNull)
+                                 bool stdinFromDevNull, int ignoredSignal)
     : run_(PrepareRun(setup, arguments)) {
   if (openpty(&master_, &slave_, nullptr, nullptr, nullptr) != 0) {
     throw std::runtime_error("openpty failed");
   }
   tcgetattr(slave_, &before_);
-  std::string errPath = run_->directory + "/stderr.txt";
+  int pidPipe[2];
+  if (pipe2(pidPipe, O_CLOEXEC) != 0) {
+    throw std::runtime_error("pipe failed");
+  }
   child_ = fork();
   if (child_ < 0) {
     throw std::runtime_error("fork failed");
   }
   if (child_ == 0) {
-    // A session of its own with the pseudo-terminal as controlling terminal.
+    // A small shell: a session of its own with the pseudo-terminal as its
+    // controlling terminal, and the program as its foreground job, in a
+    // process group of its own, as a shell with job control starts it (so
+    // that the program can be stopped and continued).
     setsid();
     ioctl(slave_, TIOCSCTTY, 0);
-    int input = stdinFromDevNull ? open("/dev/null", O_RDONLY) : slave_;
-    dup2(input, 0);
-    dup2(slave_, 1);
-    dup2(slave_, 2);
-    close(master_);
-    if (chdir(run_->directory.c_str()) != 0) {
-      _exit(126);
+    int go[2];
+    if (pipe(go) != 0) {
+      _exit(125);
     }
-    execve(run_->argv[0], run_->argv.data(), run_->envp.data());
-    _exit(127);
+    pid_t program = fork();
+    if (program == 0) {
+      close(go[1]);
+      setpgid(0, 0);
+      char ready;
+      if (read(go[0], &ready, 1) != 1) {
+        _exit(125);
+      }
+      if (ignoredSignal != 0) {
+        signal(ignoredSignal, SIG_IGN);
+      }
+      int input = stdinFromDevNull ? open("/dev/null", O_RDONLY) : slave_;
+      dup2(input, 0);
+      dup2(slave_, 1);
+      dup2(slave_, 2);
+      close(master_);
+      if (chdir(run_->directory.c_str()) != 0) {
+        _exit(126);
+      }
+      execve(run_->argv[0], run_->argv.data(), run_->envp.data());
+      _exit(127);
+    }
+    setpgid(program, program);
+    signal(SIGTTOU, SIG_IGN);
+    tcsetpgrp(slave_, program);
+    close(go[0]);
+    if (write(go[1], "g", 1) != 1 || write(pidPipe[1], &program, sizeof program) != sizeof program) {
+      _exit(125);
+    }
+    int status = 0;
+    while (waitpid(program, &status, 0) < 0 && errno == EINTR) {
+    }
+    _exit(WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status));
   }
+  close(pidPipe[1]);
+  if (read(pidPipe[0], &program_, sizeof program_) != sizeof program_) {
+    throw std::runtime_error("the program did not start");
+  }
+  close(pidPipe[0]);
 }
 
 TerminalProgram::~TerminalProgram() {
+  if (Running()) {
+    kill(program_, SIGKILL);
+    kill(program_, SIGCONT);
+    WaitForExit(5000);
+  }
   if (Running()) {
     kill(child_, SIGKILL);
     WaitForExit(5000);
@@ -371,6 +415,38 @@ TerminalProgram::~TerminalProgram() {
   close(slave_);
   CleanUpRun(*run_);
 }
+
+bool TerminalProgram::WaitForStop(int timeoutMs) {
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  std::string statPath = "/proc/" + std::to_string(program_) + "/stat";
+  for (;;) {
+    // The state follows the command name in parentheses: "pid (name) T ...".
+    std::string stat = ReadFile(statPath);
+    size_t close = stat.rfind(')');
+    if (close != std::string::npos && close + 2 < stat.size() && stat[close + 2] == 'T') {
+      return true;
+    }
+    if (std::chrono::steady_clock::now() > deadline) {
+      return false;
+    }
+    ReadAvailable(10);
+  }
+}
+
+bool TerminalProgram::WaitForSettings(const std::function<bool(const termios&)>& wanted, int timeoutMs) {
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  while (!wanted(Settings())) {
+    if (std::chrono::steady_clock::now() > deadline) {
+      return false;
+    }
+    ReadAvailable(10);
+  }
+  return true;
+}
+
+void TerminalProgram::SetSettings(const termios& settings) { tcsetattr(slave_, TCSANOW, &settings); }
+
+void TerminalProgram::Release() { WriteFile(run_->directory + "/release", ""); }
 
 void TerminalProgram::ReadAvailable(int timeoutMs) {
   pollfd waiting = {master_, POLLIN, 0};
@@ -412,7 +488,7 @@ void TerminalProgram::Type(const std::string& bytes) {
   }
 }
 
-void TerminalProgram::Signal(int signalNumber) { kill(child_, signalNumber); }
+void TerminalProgram::Signal(int signalNumber) { kill(program_, signalNumber); }
 
 int TerminalProgram::WaitForExit(int timeoutMs) {
   auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);

@@ -5,6 +5,7 @@
 #include <sys/types.h>
 #include <termios.h>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -84,7 +85,11 @@ int ExpectedStatus(int code);
 // controlling terminal; standard output and error go to the terminal too.
 class TerminalProgram {
  public:
-  TerminalProgram(const Scenario& setup, const std::vector<std::string>& arguments, bool stdinFromDevNull);
+  // The program runs as the foreground job of a small shell of the test's
+  // own; `ignoredSignal`, when not 0, is ignored from its start, as nohup
+  // ignores SIGHUP.
+  TerminalProgram(const Scenario& setup, const std::vector<std::string>& arguments, bool stdinFromDevNull,
+                  int ignoredSignal = 0);
   ~TerminalProgram();
 
   // Reads the terminal until `text` has appeared; false after `timeoutMs`.
@@ -92,6 +97,14 @@ class TerminalProgram {
   bool Running();
   void Type(const std::string& bytes);
   void Signal(int signalNumber);
+  // Waits until the program has stopped (job control); false after `timeoutMs`.
+  bool WaitForStop(int timeoutMs);
+  // Waits until the terminal's settings are as `wanted` says.
+  bool WaitForSettings(const std::function<bool(const termios&)>& wanted, int timeoutMs);
+  // Sets the terminal's settings, as a shell does when it takes it back.
+  void SetSettings(const termios& settings);
+  // Lets a stand-in engine that holds until "release" appears go on.
+  void Release();
   // The exit status (128 + signal when killed), or -1 after `timeoutMs`.
   int WaitForExit(int timeoutMs);
   // The terminal's settings now, and as they were before the program started.
@@ -106,7 +119,8 @@ class TerminalProgram {
   void ReadAvailable(int timeoutMs);
 
   std::unique_ptr<Prepared> run_;
-  pid_t child_ = -1;
+  pid_t child_ = -1;    // the small shell
+  pid_t program_ = -1;  // the program, its foreground job
   int master_ = -1;
   int slave_ = -1;
   termios before_{};
@@ -122,6 +136,9 @@ Scenario Succeeding(int code);
 
 // The file's contents; empty when it cannot be read.
 std::string ReadFile(const std::string& path);
+
+// Writes the file, and the directories it needs.
+void WriteFile(const std::string& path, const std::string& contents);
 
 // The source tree's examples/ directory.
 std::string ExamplesDirectory();

@@ -5,10 +5,10 @@
 
 #include "front/console_driver.h"
 #include "platform/console.h"
-#include "platform/keyboard.h"
 #include "platform/library.h"
 #include "platform/process.h"
 #include "platform/sleep.h"
+#include "platform/terminal.h"
 #include "platform/thread.h"
 #include "progress/progress_display.h"
 #include "run/engine_binding.h"
@@ -20,6 +20,7 @@ bool threadStartFails = false;
 std::string transcript;
 std::vector<std::u16string> receivedPaths;
 std::vector<int32_t> receivedCapacities;
+std::vector<std::string> consoleEvents;
 
 namespace {
 
@@ -94,6 +95,7 @@ Run RunProgramWide(std::vector<std::u16string> arguments) {
   transcript.clear();
   receivedPaths.clear();
   receivedCapacities.clear();
+  consoleEvents.clear();
   callsMade = 0;
 
   std::vector<char16_t*> argv;
@@ -121,6 +123,16 @@ void WriteOut(const char* data, size_t length) { fake::transcript.append(data, l
 void SleepMs(uint32_t milliseconds) { Mark("sleep " + std::to_string(milliseconds)); }
 
 void AwaitKeyPress() { Mark("key"); }
+
+void TakeConsole() { fake::consoleEvents.push_back("take at " + std::to_string(fake::transcript.size())); }
+
+void DiscardTypedAhead() {
+  fake::consoleEvents.push_back("discard at " + std::to_string(fake::transcript.size()));
+}
+
+void ReleaseConsole() {
+  fake::consoleEvents.push_back("release at " + std::to_string(fake::transcript.size()));
+}
 
 void EndProcess(int32_t status) {
   Mark("exit " + std::to_string(status));

@@ -43,6 +43,9 @@ extern std::string transcript;
 extern std::vector<std::u16string> receivedPaths;
 // Capacities GetReturnCodeMessage received.
 extern std::vector<int32_t> receivedCapacities;
+// What was done with the console, each with the length of the transcript at
+// that moment: "take at N", "discard at N", "release at N".
+extern std::vector<std::string> consoleEvents;
 
 struct Run {
   std::string transcript;

@@ -73,7 +73,8 @@ TEST_P(KeyPressSignal, RestoresTheTerminalFirst) {
   ExpectSameSettings(program.SettingsBefore(), program.Settings());
 }
 
-INSTANTIATE_TEST_SUITE_P(Terminating, KeyPressSignal, ::testing::Values(SIGTERM, SIGHUP, SIGINT, SIGQUIT),
+INSTANTIATE_TEST_SUITE_P(Terminating, KeyPressSignal,
+                         ::testing::Values(SIGTERM, SIGHUP, SIGINT, SIGQUIT, SIGUSR1, SIGALRM),
                          [](const ::testing::TestParamInfo<int>& tested) {
                            return std::string(sigabbrev_np(tested.param));
                          });
@@ -92,3 +93,135 @@ TEST(KeyPressModes, ModeOneAfterAnErrorWaitsForAKey) {
 }
 
 }  // namespace
+
+// --- The console during the run ---------------------------------------------
+
+// A configuration whose stand-in engine holds after its 10th progress call
+// (10 stars) until the test releases it.
+e2e::Scenario Holding() {
+  e2e::Scenario setup;
+  setup.files["setup.xml"] =
+      "<configuration device=\"Quillon 3\">\n"
+      "  <simulate pace-ms=\"0\" hold-after=\"10\" hold-until=\"release\"/>\n"
+      "</configuration>\n";
+  return setup;
+}
+
+const std::string RULE_SHOWN = std::string(73, '-') + "\r\n";
+const std::string BAR_SHOWN = RULE_SHOWN + std::string(73, '*') + "\r\nConfiguration completed successfully.";
+
+bool InRunMode(const termios& now) { return (now.c_lflag & ECHO) == 0 && (now.c_iflag & IXON) == 0; }
+bool InKeyMode(const termios& now) { return (now.c_lflag & (ICANON | ISIG)) == 0; }
+
+// Waits until the engine holds with 10 stars shown: each star has reached
+// the terminal the moment it was drawn, not at the end of the run.
+void WaitForTheHold(TerminalProgram& program) {
+  ASSERT_TRUE(program.WaitForOutput(RULE_SHOWN + std::string(10, '*'), 20000)) << program.output;
+  ASSERT_TRUE(program.WaitForSettings(InRunMode, 5000)) << "the run's settings";
+}
+
+TEST(RunConsole, TypedKeysStayOutOfTheBarAndDoNotEndThePrompt) {
+  TerminalProgram program(Holding(), {"setup.xml", "2"}, false);
+  WaitForTheHold(program);
+  // A scan: a code and Enter.
+  program.Type("4006381333931\r");
+  program.Release();
+  ASSERT_TRUE(program.WaitForOutput(PROMPT_SHOWN, 20000)) << program.output;
+  EXPECT_NE(program.output.find(BAR_SHOWN), std::string::npos) << "73 unbroken stars:\n" << program.output;
+  EXPECT_EQ(program.output.find("4006381333931"), std::string::npos);
+
+  // The prompt waits for a key typed after it appeared.
+  ASSERT_TRUE(program.WaitForSettings(InKeyMode, 5000));
+  program.WaitForExit(500);
+  ASSERT_TRUE(program.Running()) << "the typed-ahead scan ended the wait";
+  program.Type("k");
+  EXPECT_EQ(program.WaitForExit(5000), 0);
+  ExpectSameSettings(program.SettingsBefore(), program.Settings());
+}
+
+TEST(RunConsole, WithoutPromptTypedAheadIsLeftForTheShell) {
+  TerminalProgram program(Holding(), {"setup.xml"}, false);
+  WaitForTheHold(program);
+  program.Type("ls\r");
+  program.Release();
+  EXPECT_EQ(program.WaitForExit(20000), 0);
+  EXPECT_EQ(program.output.find("ls"), std::string::npos) << "typed keys are not shown";
+  ExpectSameSettings(program.SettingsBefore(), program.Settings());
+  EXPECT_EQ(program.UnreadInput(), "ls\n");
+}
+
+TEST(RunConsole, CtrlSDoesNotStallTheRun) {
+  TerminalProgram program(Holding(), {"setup.xml"}, false);
+  WaitForTheHold(program);
+  program.Type("\x13");
+  program.Release();
+  EXPECT_EQ(program.WaitForExit(20000), 0) << "the output was held back";
+  EXPECT_NE(program.output.find(BAR_SHOWN), std::string::npos) << program.output;
+  ExpectSameSettings(program.SettingsBefore(), program.Settings());
+}
+
+TEST(RunConsole, TerminatingSignalDuringTheRunRestoresTheTerminal) {
+  for (int signalNumber : {SIGTERM, SIGINT}) {
+    TerminalProgram program(Holding(), {"setup.xml"}, false);
+    WaitForTheHold(program);
+    program.Signal(signalNumber);
+    EXPECT_EQ(program.WaitForExit(5000), 128 + signalNumber) << strsignal(signalNumber);
+    ExpectSameSettings(program.SettingsBefore(), program.Settings());
+  }
+}
+
+TEST(RunConsole, CtrlCTypedDuringTheRunEndsIt) {
+  TerminalProgram program(Holding(), {"setup.xml"}, false);
+  WaitForTheHold(program);
+  program.Type("\x03");
+  EXPECT_EQ(program.WaitForExit(5000), 128 + SIGINT);
+  ExpectSameSettings(program.SettingsBefore(), program.Settings());
+}
+
+// --- Job control and ignored signals ----------------------------------------
+
+TEST(JobControl, StopAndContinueAtThePrompt) {
+  TerminalProgram program(Succeeding(7), {"setup.xml", "2"}, false);
+  ASSERT_TRUE(program.WaitForOutput(PROMPT_SHOWN, 20000));
+  ASSERT_TRUE(program.WaitForSettings(InKeyMode, 5000));
+
+  program.Signal(SIGTSTP);
+  ASSERT_TRUE(program.WaitForStop(5000));
+  ExpectSameSettings(program.SettingsBefore(), program.Settings());
+  // The shell takes the terminal back in its own line mode, and later
+  // continues the job in the foreground.
+  program.SetSettings(program.SettingsBefore());
+  program.Signal(SIGCONT);
+  ASSERT_TRUE(program.WaitForSettings(InKeyMode, 5000)) << "the key wait's settings again";
+
+  size_t shown = program.output.size();
+  program.Type("k");
+  EXPECT_EQ(program.WaitForExit(5000), 7);
+  EXPECT_EQ(program.output.substr(shown), "") << "the key is not echoed";
+  ExpectSameSettings(program.SettingsBefore(), program.Settings());
+}
+
+TEST(JobControl, StopAndContinueDuringTheRun) {
+  TerminalProgram program(Holding(), {"setup.xml"}, false);
+  WaitForTheHold(program);
+  program.Signal(SIGTSTP);
+  ASSERT_TRUE(program.WaitForStop(5000));
+  ExpectSameSettings(program.SettingsBefore(), program.Settings());
+  program.Signal(SIGCONT);
+  ASSERT_TRUE(program.WaitForSettings(InRunMode, 5000));
+  program.Release();
+  EXPECT_EQ(program.WaitForExit(20000), 0);
+  ExpectSameSettings(program.SettingsBefore(), program.Settings());
+}
+
+TEST(JobControl, HangUpIgnoredByTheCallerStaysIgnored) {
+  TerminalProgram program(Succeeding(9), {"setup.xml", "2"}, false, SIGHUP);
+  ASSERT_TRUE(program.WaitForOutput(PROMPT_SHOWN, 20000));
+  ASSERT_TRUE(program.WaitForSettings(InKeyMode, 5000));
+  program.Signal(SIGHUP);
+  program.WaitForExit(300);
+  ASSERT_TRUE(program.Running()) << "killed by an ignored hang-up";
+  program.Type("k");
+  EXPECT_EQ(program.WaitForExit(5000), 9);
+  ExpectSameSettings(program.SettingsBefore(), program.Settings());
+}
