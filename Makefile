@@ -49,8 +49,8 @@ check: check-default check-asan check-tsan check-windows
 # Formatting of every source file, clang-tidy over the program's own code
 # (the Windows files with the mingw-w64 target and its headers), and a
 # manual page that groff renders without a warning.
-PROGRAM_SOURCES = $(wildcard front/*.cpp output/*.cpp run/*.cpp progress/*.cpp platform/*_posix.cpp)
-WINDOWS_SOURCES = $(wildcard platform/*_win32.cpp)
+PROGRAM_SOURCES = $(filter-out %_win32.cpp,$(wildcard front/*.cpp output/*.cpp run/*.cpp progress/*.cpp platform/*.cpp))
+WINDOWS_SOURCES = $(wildcard front/*_win32.cpp platform/*_win32.cpp)
 # -Wuseless-cast is gcc's alone. One file a run: clang-tidy 14's analyzer
 # misreads a va_list in a file that is not the first of its run.
 TIDY_FLAGS = --quiet --extra-arg=-Wno-unknown-warning-option

@@ -16,6 +16,8 @@ int main(int argc, char** argv) {
   // Kept for the life of the process: the worker reads the path from here.
   static std::vector<std::u16string> arguments;
   static std::vector<char16_t*> pointers;
+  arguments.reserve(static_cast<size_t>(argc));
+  pointers.reserve(static_cast<size_t>(argc) + 1);
   for (int i = 0; i < argc; ++i) {
     std::u16string units;
     for (const char* byte = argv[i]; *byte != 0; ++byte) {

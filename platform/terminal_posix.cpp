@@ -104,7 +104,7 @@ void OnEndingSignal(int signalNumber, siginfo_t* info, void*) {
                 signalNumber == SIGILL || signalNumber == SIGTRAP || signalNumber == SIGSYS) &&
                info != nullptr && info->si_code > 0 && info->si_code != SI_KERNEL;
   if (!fault) {
-    raise(signalNumber);
+    (void)raise(signalNumber);
   }
   errno = savedErrno;
 }
@@ -120,11 +120,16 @@ void OnStop(int) {
   sigset_t stop;
   sigemptyset(&stop);
   sigaddset(&stop, SIGTSTP);
-  raise(SIGTSTP);
+  (void)raise(SIGTSTP);
   pthread_sigmask(SIG_UNBLOCK, &stop, nullptr);
-  // Continued.
+  // Continued (or never stopped: a job in an orphaned process group is not
+  // stopped). SIGCONT sets the terminal up too; the same setting twice is
+  // harmless, and this one does not depend on when SIGCONT is handled.
   pthread_sigmask(SIG_BLOCK, &stop, nullptr);
   sigaction(SIGTSTP, &ours, nullptr);
+  if (held != 0) {
+    Apply(wanted);
+  }
   errno = savedErrno;
 }
 
