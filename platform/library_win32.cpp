@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <string>
+#include <vector>
 
 #include "platform/library.h"
 
@@ -41,17 +42,17 @@ WideString ApplicationDirectory() {
   return separator == WideString::npos ? WideString() : path.substr(0, separator + 1);
 }
 
-// A directory from one of the system's calls that fill a buffer.
+// Text from one of the system's calls that fill a buffer: asked with no
+// buffer, they answer the size they need.
 template <typename Call>
-WideString SystemDirectory(Call call) {
-  UINT length = call(nullptr, 0);
-  if (length == 0) {
+WideString Filled(Call call) {
+  auto size = call(nullptr, 0);
+  if (size == 0) {
     return WideString();
   }
-  WideString directory(length, L'\0');
-  length = call(&directory[0], length);
-  directory.resize(length);
-  return directory;
+  WideString text(size, L'\0');
+  text.resize(call(&text[0], size));
+  return text;
 }
 
 // "C:\..." or "\\server\share\...": a directory that does not depend on the
@@ -86,15 +87,22 @@ HMODULE LoadFrom(WideString directory, const wchar_t* name) {
   return LoadLibraryExW(full.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 
-WideString PathVariable() {
-  DWORD length = GetEnvironmentVariableW(L"PATH", nullptr, 0);
-  if (length == 0) {
-    return WideString();
+// LoadLibraryW's standard search, in its order.
+std::vector<WideString> SearchDirectories() {
+  WideString windows = Filled(GetWindowsDirectoryW);
+  std::vector<WideString> directories = {ApplicationDirectory(), Filled(GetSystemDirectoryW),
+                                         windows.empty() ? windows : windows + L"\\System", windows};
+  WideString path =
+      Filled([](wchar_t* buffer, DWORD size) { return GetEnvironmentVariableW(L"PATH", buffer, size); });
+  for (size_t start = 0; start < path.size();) {
+    size_t end = path.find(L';', start);
+    if (end == WideString::npos) {
+      end = path.size();
+    }
+    directories.push_back(path.substr(start, end - start));
+    start = end + 1;
   }
-  WideString path(length, L'\0');
-  length = GetEnvironmentVariableW(L"PATH", &path[0], length);
-  path.resize(length);
-  return path;
+  return directories;
 }
 
 }  // namespace
@@ -102,25 +110,12 @@ WideString PathVariable() {
 LibraryHandle OpenLibrary(const char16_t* fileName) {
   // 16-bit text is the platform's wide text.
   const wchar_t* name = reinterpret_cast<const wchar_t*>(fileName);
-  WideString windows = SystemDirectory(GetWindowsDirectoryW);
-  HMODULE library = LoadFrom(ApplicationDirectory(), name);
-  if (library == nullptr) {
-    library = LoadFrom(SystemDirectory(GetSystemDirectoryW), name);
-  }
-  if (library == nullptr && !windows.empty()) {
-    library = LoadFrom(windows + L"\\System", name);
-  }
-  if (library == nullptr) {
-    library = LoadFrom(windows, name);
-  }
-  WideString path = PathVariable();
-  for (size_t start = 0; library == nullptr && start < path.size();) {
-    size_t end = path.find(L';', start);
-    if (end == WideString::npos) {
-      end = path.size();
+  HMODULE library = nullptr;
+  for (const WideString& directory : SearchDirectories()) {
+    library = LoadFrom(directory, name);
+    if (library != nullptr) {
+      break;
     }
-    library = LoadFrom(path.substr(start, end - start), name);
-    start = end + 1;
   }
   return reinterpret_cast<LibraryHandle>(library);
 }

@@ -153,7 +153,8 @@ void HandledSignals(sigset_t* set, bool withContinue) {
   }
 }
 
-void Install(int signalNumber) {
+// Keeps the signal's disposition to put back, and marks it to be handled.
+void Claim(int signalNumber) {
   if (sigaction(signalNumber, nullptr, &previous[signalNumber]) != 0) {
     return;
   }
@@ -168,11 +169,11 @@ void InstallHandlers() {
   for (int signalNumber = 1; signalNumber < NSIG; ++signalNumber) {
     handled[signalNumber] = false;
     if (EndsTheProcess(signalNumber)) {
-      Install(signalNumber);
+      Claim(signalNumber);
     }
   }
-  Install(SIGTSTP);
-  Install(SIGCONT);
+  Claim(SIGTSTP);
+  Claim(SIGCONT);
 
   struct sigaction action = {};
   HandledSignals(&action.sa_mask, false);

@@ -13,8 +13,8 @@ constexpr int32_t TERMINAL_CODES[] = {302, 307, 315, 316};
 bool IsTerminalCode(int32_t code);
 
 // The worker thread routine. `parameter` is the XML path as zero-terminated
-// 16-bit text, handed to the engine unit for unit. Runs attempts until one succeeds, a terminal code
-// stands, the engine cannot be bound, or the retries are used up. Each failed
-// attempt that is retried is reported here; the last one is left to the
-// driver's report. Always returns 0.
+// 16-bit text, handed to the engine unit for unit. Runs attempts until one
+// succeeds, a terminal code stands, the engine cannot be bound, or the
+// retries are used up. Each failed attempt that is retried is reported here;
+// the last one is left to the driver's report. Always returns 0.
 uint32_t ConfigThread(void* parameter);
