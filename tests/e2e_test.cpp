@@ -475,6 +475,10 @@ INSTANTIATE_TEST_SUITE_P(
         ReadingCase{"LeadingZero",
                     "<configuration><setting name=\"decode-timeout-ms\" value=\"0900\"/></configuration>", "",
                     0},
+        // 5001 is past the setting's 5000; read as octal it would be 2561.
+        ReadingCase{"LeadingZeroOutOfRange",
+                    "<configuration><setting name=\"same-code-delay-ms\" value=\"05001\"/></configuration>",
+                    "Invalid value \"05001\" for setting \"same-code-delay-ms\".", 204},
         ReadingCase{"HexIsNoNumber",
                     "<configuration><setting name=\"decode-timeout-ms\" value=\"0x200\"/></configuration>",
                     "Invalid value \"0x200\" for setting \"decode-timeout-ms\".", 204},
